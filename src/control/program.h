@@ -1,0 +1,52 @@
+// The program's entry, its module values and its one orderly exit.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace pelandra {
+
+class ShowWindow;
+class SettingsDialog;
+
+// Values that live as long as the process.
+struct ModuleValues {
+    int32_t lngDelay = 0;     // the settings dialog's delay, milliseconds
+    int32_t lngInterval = 0;  // the show's interval, seconds
+    Text strPhotoDir;         // the photo folder, used verbatim
+};
+
+class Program : public EventSink {
+public:
+    explicit Program(Platform& platform);
+    ~Program() override;
+
+    // Refuses a second instance, then opens the show or the settings dialog according to
+    // the command line, and returns; the platform's event loop takes over.
+    void main();
+
+    // Pointer visible, then the process ends.
+    [[noreturn]] void endSaver();
+
+    // Routes a control's event to its window's handler; a failure no handler catches
+    // ends the program through the run-time error report.
+    void handle(std::string_view form, std::string_view control, EventKind kind) override;
+
+    Platform& platform() { return platform_; }
+    ModuleValues& values() { return values_; }
+    ShowWindow* showWindow() { return show_.get(); }
+    SettingsDialog* settingsDialog() { return dialog_.get(); }
+
+private:
+    void openShow();
+    void openSettings();
+
+    Platform& platform_;
+    ModuleValues values_;
+    std::unique_ptr<ShowWindow> show_;
+    std::unique_ptr<SettingsDialog> dialog_;
+};
+
+}  // namespace pelandra

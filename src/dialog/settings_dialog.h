@@ -1,0 +1,42 @@
+// The settings dialog: the delay selector and its three commands.
+#pragma once
+
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace pelandra {
+
+class Program;
+
+class SettingsDialog {
+public:
+    explicit SettingsDialog(Program& program);
+
+    std::string_view name() const;
+
+    // Starts the delay at the stored interval when it is one of the ring's values, else at
+    // one second, then creates and shows the dialog.
+    void open();
+    void handle(std::string_view control, EventKind kind);
+
+private:
+    void stepDown();
+    void stepUp();
+    void showDelay();
+    void set();
+    void help();
+    void exit();
+
+    struct Handler {
+        std::string_view control;
+        EventKind kind;
+        void (SettingsDialog::*run)();
+    };
+    static const Handler kHandlers[];
+
+    Program& program_;
+    Platform& platform_;
+};
+
+}  // namespace pelandra

@@ -1,0 +1,25 @@
+// Text as the program sees it: counted UTF-16 strings, 1-based positions.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pelandra {
+
+using Text = std::u16string;
+using TextView = std::u16string_view;
+
+// 1-based position of `needle` in `haystack`, exact comparison; 0 when absent.
+int32_t textFind(TextView haystack, TextView needle);
+
+// Up to `count` characters from 1-based `start`; empty past the end.
+Text textMid(TextView text, int32_t start, int32_t count);
+
+// ASCII-only upper-casing; backends with a locale-aware service use their own.
+Text asciiUpper(TextView text);
+
+std::string toUtf8(TextView text);
+Text fromUtf8(std::string_view utf8);
+
+}  // namespace pelandra

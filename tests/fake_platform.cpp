@@ -1,0 +1,123 @@
+#include "fake_platform.h"
+
+#include "settings/settings.h"
+
+namespace pelandra::testing {
+
+namespace {
+
+class FakeReader : public DirectoryReader {
+public:
+    explicit FakeReader(std::vector<Text> names) : names_(std::move(names)) {}
+    std::optional<Text> next() override {
+        if (at_ >= names_.size()) return std::nullopt;
+        return names_[at_++];
+    }
+
+private:
+    std::vector<Text> names_;
+    size_t at_ = 0;
+};
+
+}  // namespace
+
+std::optional<int> FakePlatform::run(Program& program) {
+    try {
+        program.main();
+    } catch (const ProcessEnded& ended) {
+        return ended.status;
+    }
+    return std::nullopt;
+}
+
+std::optional<int> FakePlatform::fire(std::string_view form, std::string_view control,
+                                      EventKind kind) {
+    if (!sink_) return std::nullopt;
+    try {
+        sink_->handle(form, control, kind);
+    } catch (const ProcessEnded& ended) {
+        return ended.status;
+    }
+    return std::nullopt;
+}
+
+std::string FakePlatform::key(std::string_view form, std::string_view control) {
+    return std::string(form) + "." + std::string(control);
+}
+
+int32_t FakePlatform::showCursor(bool show) {
+    ++showCursorCalls;
+    cursorCount += show ? 1 : -1;
+    return cursorCount;
+}
+
+void FakePlatform::endProcess(int status) {
+    exitStatus = status;
+    throw ProcessEnded{status};
+}
+
+void FakePlatform::createForm(const FormDesign& design, EventSink& sink) {
+    if (failCreateForm) throw *failCreateForm;
+    sink_ = &sink;
+    created.emplace_back(design.name);
+    for (const auto& control : design.controls) {
+        const auto at = key(design.name, control.name);
+        captions[at] = Text(control.caption);
+        geometry[at] = control.geometry;
+        visible[at] = control.visible;
+        if (control.kind == ControlKind::Timer) timerIntervals[at] = control.interval;
+        if (!control.picture.empty()) loadedPictures[at] = fromUtf8(control.picture);
+    }
+}
+
+void FakePlatform::setGeometry(std::string_view form, std::string_view control, Twips where) {
+    geometry[key(form, control)] = where;
+}
+
+void FakePlatform::setVisible(std::string_view form, std::string_view control, bool isVisible) {
+    visible[key(form, control)] = isVisible;
+}
+
+void FakePlatform::setCaption(std::string_view form, std::string_view control, TextView caption) {
+    captions[key(form, control)] = Text(caption);
+}
+
+void FakePlatform::setTimerInterval(std::string_view form, std::string_view control,
+                                    int32_t milliseconds) {
+    timerIntervals[key(form, control)] = milliseconds;
+}
+
+void FakePlatform::loadPicture(std::string_view form, std::string_view control, TextView path) {
+    loadAttempts.emplace_back(path);
+    const Text file(path);
+    if (otherFiles.count(file)) throw RuntimeError::invalidPicture();
+    if (!pictures.count(file)) throw RuntimeError::fileNotFound();
+    loadedPictures[key(form, control)] = file;
+}
+
+void FakePlatform::messageBox(TextView prompt, TextView title) {
+    boxes.push_back({Text(prompt), Text(title)});
+    if (whileMessageBoxOpen) whileMessageBoxOpen();
+}
+
+Text FakePlatform::getSetting(TextView app, TextView section, TextView key, TextView fallback) {
+    if (app != settings::kAppTitle || section != settings::kSection) return Text(fallback);
+    const auto found = stored.find(Text(key));
+    return found == stored.end() ? Text(fallback) : found->second;
+}
+
+void FakePlatform::saveSetting(TextView app, TextView section, TextView key, TextView value) {
+    if (failSaves) throw *failSaves;
+    if (app != settings::kAppTitle || section != settings::kSection) return;
+    stored[Text(key)] = Text(value);
+    saves.push_back(Text(key) + u"=" + Text(value));
+}
+
+std::unique_ptr<DirectoryReader> FakePlatform::openDirectory(TextView folder) {
+    if (mediumUnreadable) throw RuntimeError::diskNotReady();
+    const auto found = folders.find(Text(folder));
+    if (found == folders.end()) return nullptr;
+    return std::make_unique<FakeReader>(found->second);
+}
+
+}  // namespace pelandra::testing

@@ -1,0 +1,94 @@
+// An in-memory platform for the core's tests: it records what the core asks of it and
+// lets a test fire ticks and input as the window runtime would.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "control/program.h"
+#include "platform/platform.h"
+#include "platform/runtime_error.h"
+
+namespace pelandra::testing {
+
+// Thrown by endProcess so that nothing after the end runs.
+struct ProcessEnded {
+    int status;
+};
+
+class FakePlatform : public Platform {
+public:
+    // --- What the test sets up -------------------------------------------------------
+    Text commandLineText;
+    bool otherInstanceRuns = false;
+    ScreenSize screen{12000, 9000};
+    int32_t cursorCount = 0;
+    std::map<Text, Text> stored;  // key name -> text, in the program's own section
+    std::optional<RuntimeError> failSaves;
+    std::map<Text, std::vector<Text>> folders;  // folder as given -> names in listing order
+    std::set<Text> pictures;                    // full paths that load as pictures
+    std::set<Text> otherFiles;                  // full paths that exist but are no pictures
+    bool mediumUnreadable = false;
+    std::function<void()> whileMessageBoxOpen;
+    std::optional<RuntimeError> failCreateForm;
+
+    // --- What the core did ---------------------------------------------------------
+    std::vector<std::string> created;
+    std::vector<std::string> shown;
+    std::vector<std::string> maximised;
+    std::map<std::string, Text> captions;  // "Form.control"
+    std::map<std::string, Twips> geometry;
+    std::map<std::string, bool> visible;
+    std::map<std::string, int32_t> timerIntervals;
+    std::map<std::string, Text> loadedPictures;
+    std::vector<Text> loadAttempts;
+    struct Box {
+        Text prompt;
+        Text title;
+    };
+    std::vector<Box> boxes;
+    std::vector<Text> consoleLines;
+    std::optional<int> exitStatus;
+    int showCursorCalls = 0;
+    std::vector<Text> saves;  // "Key=Value" in order
+
+    // --- Driving ---------------------------------------------------------------------
+    // Runs Program::main; returns the exit status if the process ended.
+    std::optional<int> run(Program& program);
+    // Delivers an event as the window runtime would; returns the exit status if it ended.
+    std::optional<int> fire(std::string_view form, std::string_view control, EventKind kind);
+    std::optional<int> tick() { return fire("Form1", "Timer1", EventKind::Timer); }
+
+    static std::string key(std::string_view form, std::string_view control);
+
+    // --- Platform ------------------------------------------------------------------
+    Text commandLine() override { return commandLineText; }
+    bool previousInstance() override { return otherInstanceRuns; }
+    int32_t showCursor(bool show) override;
+    [[noreturn]] void endProcess(int status) override;
+    void printError(TextView line) override { consoleLines.emplace_back(line); }
+    void createForm(const FormDesign& design, EventSink& sink) override;
+    void showForm(std::string_view form) override { shown.emplace_back(form); }
+    ScreenSize screenSize() override { return screen; }
+    void maximiseForm(std::string_view form) override { maximised.emplace_back(form); }
+    void setGeometry(std::string_view form, std::string_view control, Twips where) override;
+    void setVisible(std::string_view form, std::string_view control, bool isVisible) override;
+    void setCaption(std::string_view form, std::string_view control, TextView caption) override;
+    void setTimerInterval(std::string_view form, std::string_view control,
+                          int32_t milliseconds) override;
+    void loadPicture(std::string_view form, std::string_view control, TextView path) override;
+    void messageBox(TextView prompt, TextView title) override;
+    Text upperCase(TextView text) override { return asciiUpper(text); }
+    Text getSetting(TextView app, TextView section, TextView key, TextView fallback) override;
+    void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
+    std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
+
+private:
+    EventSink* sink_ = nullptr;
+};
+
+}  // namespace pelandra::testing

@@ -1,0 +1,36 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "settings/number_text.h"
+
+namespace pelandra {
+namespace {
+
+TEST(IntervalText, ConvertsRoundsAndFallsBack) {
+    const struct {
+        Text stored;
+        int32_t seconds;
+    } cases[] = {
+        {u"2", 2},       {u"15", 15},    {u"60", 60},     {u" 7 ", 7},    {u"\t5", 5},
+        {u"2.5", 2},     {u"3.5", 4},    {u"4.4", 4},     {u"1e1", 10},   {u"+9", 9},
+        {u"", 2},        {u" ", 2},      {u"abc", 2},     {u"5s", 2},     {u"0x10", 2},
+        {u"0", 2},       {u"-5", 2},     {u"0.4", 2},     {u"0.5", 2},    {u"inf", 2},
+        {u"nan", 2},     {u"3600", 3600}, {u"3601", 3600}, {u"99999999999", 3600},
+        {u"1e400", 2},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(settings::intervalFromText(c.stored), c.seconds) << toUtf8(c.stored);
+    }
+}
+
+TEST(IntervalText, DelayIsStoredAsWholeSeconds) {
+    EXPECT_EQ(settings::delayToText(1000), u"1");
+    EXPECT_EQ(settings::delayToText(15000), u"15");
+    EXPECT_EQ(settings::delayToText(60000), u"60");
+    EXPECT_EQ(numberToText(1.5), u"1.5");
+    EXPECT_EQ(numberToText(-3), u"-3");
+}
+
+}  // namespace
+}  // namespace pelandra
