@@ -21,6 +21,7 @@ struct RuntimeError {
     static RuntimeError deviceUnavailable() { return {68, u"Device unavailable"}; }
     static RuntimeError permissionDenied() { return {70, u"Permission denied"}; }
     static RuntimeError diskNotReady() { return {71, u"Disk not ready"}; }
+    static RuntimeError pathFileAccess() { return {75, u"Path/File access error"}; }
     static RuntimeError pathNotFound() { return {76, u"Path not found"}; }
     static RuntimeError invalidPicture() { return {481, u"Invalid picture"}; }
 };
