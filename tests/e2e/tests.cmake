@@ -1,0 +1,18 @@
+# End-to-end tests of the built program on virtual X screens (Xvfb + xdotool).
+if(NOT TARGET pelandra-saver)
+  return()
+endif()
+
+foreach(script show_e2e dialog_e2e)
+  add_test(NAME e2e.${script}
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/${script}.py -v)
+  set_tests_properties(e2e.${script} PROPERTIES
+    ENVIRONMENT "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>"
+    TIMEOUT 300
+    RESOURCE_LOCK xserver)
+endforeach()
+
+add_test(NAME e2e.sample_library
+         COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:make-samples>
+                 -DOUT=${CMAKE_CURRENT_BINARY_DIR}/e2e-samples
+                 -P ${CMAKE_CURRENT_LIST_DIR}/check_samples.cmake)
