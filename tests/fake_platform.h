@@ -25,6 +25,7 @@ public:
     // --- What the test sets up -------------------------------------------------------
     Text commandLineText;
     bool otherInstanceRuns = false;
+    std::optional<uint64_t> previewHost;  // the window a preview may run in, if any
     ScreenSize screen{12000, 9000};
     int32_t cursorCount = 0;
     std::map<Text, Text> stored;  // key name -> text, in the program's own section
@@ -54,6 +55,8 @@ public:
     std::vector<Text> consoleLines;
     std::optional<int> exitStatus;
     int showCursorCalls = 0;
+    int instanceChecks = 0;
+    std::vector<uint64_t> previewRequests;
     std::vector<Text> saves;  // "Key=Value" in order
 
     // --- Driving ---------------------------------------------------------------------
@@ -67,7 +70,14 @@ public:
 
     // --- Platform ------------------------------------------------------------------
     Text commandLine() override { return commandLineText; }
-    bool previousInstance() override { return otherInstanceRuns; }
+    bool previousInstance() override {
+        ++instanceChecks;
+        return otherInstanceRuns;
+    }
+    bool enterPreview(uint64_t parentWindow) override {
+        previewRequests.push_back(parentWindow);
+        return previewHost == parentWindow;
+    }
     int32_t showCursor(bool show) override;
     [[noreturn]] void endProcess(int status) override;
     void printError(TextView line) override { consoleLines.emplace_back(line); }

@@ -16,8 +16,12 @@ Program::~Program() = default;
 
 void Program::main() {
     try {
-        if (platform_.previousInstance()) endSaver();
-        if (isSettingsMode(platform_.commandLine())) {
+        const Text line = platform_.commandLine();
+        // A preview lives inside another program's window and holds no single-instance lock.
+        const auto parent = previewWindow(line);
+        const bool preview = parent && platform_.enterPreview(*parent);
+        if (!preview && platform_.previousInstance()) endSaver();
+        if (!preview && isSettingsMode(line)) {
             openSettings();
         } else {
             openShow();

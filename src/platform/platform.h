@@ -63,6 +63,13 @@ public:
     [[noreturn]] virtual void endProcess(int status) = 0;
     // A line for the console (standard error where there is one).
     virtual void printError(TextView line) = 0;
+    // A preview request names the window the show should run inside. True when the
+    // backend will run the show there (the window exists); backends without a preview
+    // keep the default, and the request then runs the ordinary show.
+    virtual bool enterPreview(uint64_t parentWindow) {
+        (void)parentWindow;
+        return false;
+    }
 
     // --- Windows ---------------------------------------------------------------
     // Builds the window and its controls (hidden) and routes their events to `sink`.

@@ -98,3 +98,70 @@ TEST(RuntimeErrorReport, AnUncaughtFailureIsReportedAndEndsWithStatusOne) {
 
 }  // namespace
 }  // namespace pelandra
+
+namespace pelandra {
+namespace {
+
+TEST(PreviewRequest, ParsesTheSwitchSeparatorAndDecimalHandle) {
+    const struct {
+        Text line;
+        std::optional<uint64_t> handle;
+    } cases[] = {
+        {u"/p 1234", 1234},
+        {u"/P 1234", 1234},
+        {u"/p:1234", 1234},
+        {u"/p 1234  ", 1234},
+        {u"/p 0", 0},
+        {u"/p 9999999999999999999", 9999999999999999999ull},
+        {u"/p", std::nullopt},
+        {u"/p ", std::nullopt},
+        {u"/p1234", std::nullopt},
+        {u"/p 12a4", std::nullopt},
+        {u"/p -5", std::nullopt},
+        {u"/p 99999999999999999999", std::nullopt},
+        {u" /p 1234", std::nullopt},
+        {u"/s 1234", std::nullopt},
+        {u"/c 1234", std::nullopt},
+        {u"", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(previewWindow(c.line), c.handle) << toUtf8(c.line);
+    }
+}
+
+TEST(PreviewRequest, AnExistingWindowGetsTheShowWithoutTheInstanceLock) {
+    FakePlatform fake;
+    fake.commandLineText = u"/p 4242";
+    fake.previewHost = 4242;
+    fake.otherInstanceRuns = true;  // a running show does not stop the preview
+    Program program(fake);
+    EXPECT_EQ(fake.run(program), std::nullopt);
+    EXPECT_EQ(fake.previewRequests, std::vector<uint64_t>{4242});
+    EXPECT_EQ(fake.instanceChecks, 0);
+    EXPECT_EQ(fake.created, std::vector<std::string>{"Form1"});
+}
+
+TEST(PreviewRequest, WithoutThatWindowTheShowRunsAsBefore) {
+    const struct {
+        Text line;
+        bool otherInstance;
+        std::optional<int> status;
+    } cases[] = {
+        {u"/p 17", false, std::nullopt},  // no such window: the ordinary show
+        {u"/p 17", true, 0},              // ... which a running copy refuses
+        {u"/p:x", false, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        FakePlatform fake;
+        fake.commandLineText = c.line;
+        fake.previewHost = 4242;
+        fake.otherInstanceRuns = c.otherInstance;
+        Program program(fake);
+        EXPECT_EQ(fake.run(program), c.status) << toUtf8(c.line);
+        EXPECT_EQ(fake.instanceChecks, 1);
+        EXPECT_EQ(fake.created.size(), c.otherInstance ? 0u : 1u);
+    }
+}
+
+}  // namespace
+}  // namespace pelandra
