@@ -1,0 +1,98 @@
+// One window built from its design table: real child controls, their fonts and colours,
+// its timers, and its events sent to the core by name.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/picture_decoder.h"
+
+namespace pelandra::win32 {
+
+class FormWindow {
+  public:
+    // `previewParent`: run as a child filling that window, scaled from the 800 x 600
+    // design and deaf to input; nullptr for an ordinary window. `destroyed` runs once the
+    // window is gone.
+    FormWindow(const FormDesign& design, EventSink& sink, HINSTANCE instance, HWND previewParent,
+               std::function<void()> destroyed);
+    FormWindow(const FormWindow&) = delete;
+    FormWindow& operator=(const FormWindow&) = delete;
+    ~FormWindow();
+
+    static void registerClasses(HINSTANCE instance);
+
+    std::string_view name() const { return design_.name; }
+    HWND hwnd() const { return hwnd_; }
+    bool isDialog() const { return design_.style == WindowStyle::Dialog && !previewParent_; }
+    // The control's own window (nullptr for timers and unknown names).
+    HWND controlWindow(std::string_view control) const;
+
+    void show();
+    void maximise();
+    void setGeometry(std::string_view control, Twips where);
+    void setVisible(std::string_view control, bool visible);
+    void setCaption(std::string_view control, TextView caption);
+    void setTimerInterval(std::string_view control, int32_t milliseconds);
+    void loadPicture(std::string_view control, TextView path);
+
+  private:
+    struct Control {
+        FormWindow* form = nullptr;
+        const ControlDesign* design = nullptr;
+        HWND hwnd = nullptr;
+        UINT_PTR id = 0;
+        HFONT font = nullptr;
+        HBRUSH brush = nullptr;
+        std::unique_ptr<Picture> picture;
+        POINT lastPointer{};  // where the pointer was at the last counted move
+        bool buttonDown = false;
+    };
+
+    static LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    static LRESULT CALLBACK pictureProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
+    static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM w, LPARAM l,
+                                        UINT_PTR subclass, DWORD_PTR data);
+
+    LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
+    LRESULT onControlMessage(Control& control, UINT message, WPARAM w, LPARAM l);
+    void createControls();
+    void createControl(Control& control);
+    void addTooltips();
+    void paintPicture(const Control& control);
+    LRESULT colour(const Control& control, HDC dc) const;
+    void deliver(std::string_view control, EventKind kind);
+    bool pointerMoved(HWND surface, POINT& last, LPARAM l) const;
+
+    Control* find(std::string_view control);
+    const Control* find(std::string_view control) const;
+    Control* find(HWND hwnd);
+    Control* findId(UINT_PTR id);
+    Fit fitFor(const Control& control) const;
+    bool stretches(const Control& control) const;
+    int pixelsX(float twips) const;
+    int pixelsY(float twips) const;
+    HFONT fontFor(const FontSpec& font);
+
+    const FormDesign& design_;
+    EventSink* sink_;
+    HINSTANCE instance_;
+    HWND previewParent_;
+    std::function<void()> destroyed_;
+    HWND hwnd_ = nullptr;
+    HBRUSH backBrush_ = nullptr;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    double scaleX_ = 1;
+    double scaleY_ = 1;
+    POINT lastPointer_{};
+    std::vector<std::unique_ptr<Control>> controls_;
+    std::vector<HFONT> fonts_;
+};
+
+}  // namespace pelandra::win32

@@ -1,0 +1,68 @@
+// The Windows backend: the core's platform services on the plain Win32 API.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/win32/form_window.h"
+
+namespace pelandra::win32 {
+
+class Win32Platform : public Platform {
+  public:
+    explicit Win32Platform(HINSTANCE instance);
+    Win32Platform(const Win32Platform&) = delete;
+    Win32Platform& operator=(const Win32Platform&) = delete;
+    ~Win32Platform() override;
+
+    // The message loop, until the last window is gone; returns the exit status.
+    int run();
+
+    // The built window of that name, or nullptr.
+    FormWindow* form(std::string_view name);
+
+    Text commandLine() override;
+    bool enterPreview(uint64_t parentWindow) override;
+    bool previousInstance() override;
+    int32_t showCursor(bool show) override;
+    [[noreturn]] void endProcess(int status) override;
+    void printError(TextView line) override;
+
+    void createForm(const FormDesign& design, EventSink& sink) override;
+    void showForm(std::string_view form) override;
+    ScreenSize screenSize() override;
+    void maximiseForm(std::string_view form) override;
+    void setGeometry(std::string_view form, std::string_view control, Twips where) override;
+    void setVisible(std::string_view form, std::string_view control, bool visible) override;
+    void setCaption(std::string_view form, std::string_view control, TextView caption) override;
+    void setTimerInterval(std::string_view form, std::string_view control,
+                          int32_t milliseconds) override;
+    void loadPicture(std::string_view form, std::string_view control, TextView path) override;
+    void messageBox(TextView prompt, TextView title) override;
+
+    Text upperCase(TextView text) override;
+
+    Text getSetting(TextView app, TextView section, TextView key, TextView fallback) override;
+    void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
+
+    std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
+
+  private:
+    FormWindow& formNamed(std::string_view name);
+
+    HINSTANCE instance_;
+    HANDLE instanceLock_ = nullptr;
+    HWND previewParent_ = nullptr;
+    int32_t previewCursorCount_ = 0;  // a preview leaves the host's pointer alone
+    std::vector<std::unique_ptr<FormWindow>> forms_;
+    int liveForms_ = 0;
+};
+
+// The arguments of a Windows command line: what follows the program's own path.
+Text argumentsOf(std::wstring_view commandLine);
+
+}  // namespace pelandra::win32
