@@ -103,6 +103,8 @@ TEST(IconFile, DecodesAsA32By32PictureWithItsColours) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Test discovery runs without the tests' environment; no display is ever needed.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

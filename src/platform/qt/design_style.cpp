@@ -1,0 +1,43 @@
+#include "design_style.h"
+
+#include <QFile>
+#include <cmath>
+
+namespace pelandra::qt {
+
+int pixels(float twips) {
+    return int(std::lround(double(twips) / kTwipsPerPixel));
+}
+
+QRect pixelRect(const Twips& where) {
+    return {pixels(where.left), pixels(where.top), pixels(where.width), pixels(where.height)};
+}
+
+QColor colourOf(Colour colour) {
+    return {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
+}
+
+QFont fontOf(const FontSpec& spec) {
+    QFont font;
+    // Liberation Sans has the narrow metrics the layouts were drawn for; DejaVu Sans is the
+    // fallback every Debian has.
+    font.setFamilies(
+        {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    const float points = spec.points > 0 ? spec.points : 8.25f;
+    font.setPixelSize(int(std::lround(double(points) * 96.0 / 72.0)));
+    font.setBold(spec.bold || spec.name == "System");
+    return font;
+}
+
+QString assetPath(std::string_view asset) {
+    const QString base =
+        QStringLiteral(":/assets/") + QString::fromUtf8(asset.data(), qsizetype(asset.size()));
+    for (const char* extension : {".bmp", ".jpg", ".ico", ".png"}) {
+        const QString path = base + QLatin1String(extension);
+        if (QFile::exists(path)) return path;
+    }
+    return {};
+}
+
+}  // namespace pelandra::qt

@@ -1,0 +1,28 @@
+// How the design tables' units, colours, fonts and asset names map onto Qt.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QRect>
+#include <QString>
+#include <string_view>
+
+#include "platform/design.h"
+
+namespace pelandra::qt {
+
+// 15 twips to one device-independent pixel.
+int pixels(float twips);
+QRect pixelRect(const Twips& where);
+
+// 0x00BBGGRR to a colour (kSystemButtonText is resolved by the caller).
+QColor colourOf(Colour colour);
+
+// "MS Sans Serif" and "System" become the system's sans-serif face ("System" always
+// bold), sized in pixels so the X server's DPI does not change the layout.
+QFont fontOf(const FontSpec& spec);
+
+// Resource path of a design-time picture or icon ("title" -> ":/assets/title.bmp").
+QString assetPath(std::string_view asset);
+
+}  // namespace pelandra::qt

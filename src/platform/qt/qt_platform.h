@@ -1,0 +1,72 @@
+// The Linux platform: Qt 6 Widgets windows, POSIX files, an INI settings file.
+#pragma once
+
+#include <QApplication>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+#include "platform/qt/form_window.h"
+#include "platform/qt/ini_settings.h"
+#include "platform/qt/instance_lock.h"
+
+namespace pelandra::qt {
+
+class QtPlatform : public Platform {
+  public:
+    // Creates the application object unless one exists already (tests make their own).
+    QtPlatform(int& argc, char** argv);
+    ~QtPlatform() override;
+
+    // Runs the event loop until the last window closes; returns the exit status.
+    int run();
+
+    // The window built for `form`, for tests; nullptr before createForm.
+    FormWindow* window(std::string_view form) const;
+
+    // Where settings and the instance lock live (tests point these elsewhere).
+    void setSettingsFile(QString file) { settings_ = IniSettings(std::move(file)); }
+    void setLockFile(std::string path) { lockFile_ = std::move(path); }
+
+    Text commandLine() override { return commandLine_; }
+    bool previousInstance() override;
+    int32_t showCursor(bool show) override;
+    [[noreturn]] void endProcess(int status) override;
+    void printError(TextView line) override;
+
+    void createForm(const FormDesign& design, EventSink& sink) override;
+    void showForm(std::string_view form) override;
+    ScreenSize screenSize() override;
+    void maximiseForm(std::string_view form) override;
+    void setGeometry(std::string_view form, std::string_view control, Twips where) override;
+    void setVisible(std::string_view form, std::string_view control, bool visible) override;
+    void setCaption(std::string_view form, std::string_view control, TextView caption) override;
+    void setTimerInterval(std::string_view form, std::string_view control,
+                          int32_t milliseconds) override;
+    void loadPicture(std::string_view form, std::string_view control, TextView path) override;
+    void messageBox(TextView prompt, TextView title) override;
+
+    Text upperCase(TextView text) override;
+
+    Text getSetting(TextView app, TextView section, TextView key, TextView fallback) override;
+    void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
+
+    std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
+
+  private:
+    FormWindow& windowFor(std::string_view form) const;
+    QWidget& widgetFor(std::string_view form, std::string_view control) const;
+
+    std::unique_ptr<QApplication> ownApp_;
+    Text commandLine_;
+    IniSettings settings_;
+    std::string lockFile_;
+    InstanceLock lock_;
+    int32_t cursorCount_ = 0;
+    bool cursorHidden_ = false;
+    std::map<std::string, std::unique_ptr<FormWindow>, std::less<>> windows_;
+};
+
+}  // namespace pelandra::qt
