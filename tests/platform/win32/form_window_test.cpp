@@ -1,0 +1,237 @@
+// The design tables as real Windows controls, and their events as the core receives them.
+#include "platform/win32/form_window.h"
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "dialog/dialog_design.h"
+#include "platform/runtime_error.h"
+#include "show/show_design.h"
+
+namespace pelandra::win32 {
+namespace {
+
+struct Event {
+    std::string control;
+    EventKind kind;
+    bool operator==(const Event&) const = default;
+};
+
+class RecordingSink : public EventSink {
+  public:
+    void handle(std::string_view, std::string_view control, EventKind kind) override {
+        events.push_back({std::string(control), kind});
+    }
+    std::vector<Event> events;
+};
+
+std::wstring classOf(HWND hwnd) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    return name;
+}
+
+std::wstring textOf(HWND hwnd) {
+    wchar_t text[128] = {};
+    GetWindowTextW(hwnd, text, 128);
+    return text;
+}
+
+RECT placeOf(HWND hwnd) {  // relative to the parent's client area
+    RECT rect{};
+    GetWindowRect(hwnd, &rect);
+    MapWindowPoints(nullptr, GetParent(hwnd), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+LPARAM clientPoint(HWND hwnd, POINT screen) {
+    ScreenToClient(hwnd, &screen);
+    return MAKELPARAM(screen.x, screen.y);
+}
+
+class Forms : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { FormWindow::registerClasses(GetModuleHandleW(nullptr)); }
+    std::unique_ptr<FormWindow> build(const FormDesign& design, HWND preview = nullptr) {
+        return std::make_unique<FormWindow>(design, sink, GetModuleHandleW(nullptr), preview,
+                                            [this] { ++destroyed; });
+    }
+    RecordingSink sink;
+    int destroyed = 0;
+};
+
+TEST_F(Forms, TheDialogsControlsAreRealWindowsWithTheirTexts) {
+    auto form = build(dialog::settingsDesign());
+    const struct {
+        const char* control;
+        const wchar_t* windowClass;
+        const wchar_t* text;
+        RECT place;  // pixels in the parent
+    } cases[] = {
+        {"pnlSSaver", L"Static", L"", {0, 0, 417, 297}},
+        {"Label7", L"Static", L"The Pelandra Omnarium", {120, 16, 353, 41}},
+        {"Label9", L"Static", L"Select the photo delay:", {40, 216, 201, 241}},
+        {"panInterval", L"Static", L"1 Second", {272, 216, 366, 233}},
+        {"SpinInterval", UPDOWN_CLASSW, L"", {208, 216, 273, 233}},
+        {"SSCommand4", L"Button", L"Set", {24, 248, 145, 273}},
+        {"SSCommand6", L"Button", L"Exit", {144, 248, 265, 273}},
+        {"SSCommand5", L"Button", L"Help", {264, 248, 385, 273}},
+    };
+    for (const auto& c : cases) {
+        const HWND hwnd = form->controlWindow(c.control);
+        ASSERT_NE(hwnd, nullptr) << c.control;
+        EXPECT_EQ(classOf(hwnd), c.windowClass) << c.control;
+        EXPECT_EQ(textOf(hwnd), c.text) << c.control;
+        const RECT place = placeOf(hwnd);
+        EXPECT_EQ(place.left, c.place.left) << c.control;
+        EXPECT_EQ(place.top, c.place.top) << c.control;
+        EXPECT_EQ(place.right, c.place.right) << c.control;
+        EXPECT_EQ(place.bottom, c.place.bottom) << c.control;
+    }
+    EXPECT_TRUE(GetWindowLongW(form->controlWindow("SpinInterval"), GWL_STYLE) & UDS_HORZ);
+    RECT client{};
+    GetClientRect(form->hwnd(), &client);
+    EXPECT_EQ(client.right, 415);
+    EXPECT_EQ(client.bottom, 296);
+}
+
+TEST_F(Forms, TabOrderFollowsTheTable) {
+    auto form = build(dialog::settingsDesign());
+    std::vector<std::wstring> order;
+    HWND first = GetNextDlgTabItem(form->hwnd(), nullptr, FALSE);
+    for (HWND at = first; at && order.size() < 6;) {
+        order.push_back(textOf(at).empty() ? classOf(at) : textOf(at));
+        at = GetNextDlgTabItem(form->hwnd(), at, FALSE);
+        if (at == first) break;
+    }
+    EXPECT_EQ(order, (std::vector<std::wstring>{L"Set", L"Help", L"Exit", UPDOWN_CLASSW}));
+}
+
+TEST_F(Forms, ButtonsAndSpinArrowsReportByName) {
+    auto form = build(dialog::settingsDesign());
+    const HWND spin = form->controlWindow("SpinInterval");
+    RECT arrows{};
+    GetClientRect(spin, &arrows);
+    const LPARAM left = MAKELPARAM(arrows.right / 4, arrows.bottom / 2);
+    const LPARAM right = MAKELPARAM(arrows.right * 3 / 4, arrows.bottom / 2);
+    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, left);
+    SendMessageW(spin, WM_LBUTTONUP, 0, left);
+    SendMessageW(spin, WM_LBUTTONDOWN, MK_LBUTTON, right);
+    SendMessageW(spin, WM_LBUTTONUP, 0, right);
+    SendMessageW(spin, WM_KEYDOWN, VK_LEFT, 0);
+    SendMessageW(spin, WM_KEYDOWN, VK_UP, 0);
+    SendMessageW(form->controlWindow("SSCommand4"), BM_CLICK, 0, 0);
+    SendMessageW(form->controlWindow("SSCommand5"), BM_CLICK, 0, 0);
+    EXPECT_EQ(sink.events, (std::vector<Event>{
+                               {"SpinInterval", EventKind::SpinDown},
+                               {"SpinInterval", EventKind::SpinUp},
+                               {"SpinInterval", EventKind::SpinDown},
+                               {"SpinInterval", EventKind::SpinUp},
+                               {"SSCommand4", EventKind::Click},
+                               {"SSCommand5", EventKind::Click},
+                           }));
+}
+
+TEST_F(Forms, OnlyRealPointerMovementCounts) {
+    auto form = build(show::form1Design());
+    const HWND photo = form->controlWindow("Image1");
+    POINT still{};
+    GetCursorPos(&still);
+    const POINT moved{still.x + 5, still.y + 3};
+    SendMessageW(form->hwnd(), WM_MOUSEMOVE, 0, clientPoint(form->hwnd(), still));  // appeared
+    SendMessageW(photo, WM_MOUSEMOVE, 0, clientPoint(photo, still));
+    SendMessageW(form->hwnd(), WM_MOUSEMOVE, 0, clientPoint(form->hwnd(), moved));
+    SendMessageW(form->hwnd(), WM_MOUSEMOVE, 0, clientPoint(form->hwnd(), moved));  // shown
+    SendMessageW(photo, WM_MOUSEMOVE, 0, clientPoint(photo, moved));
+    EXPECT_EQ(sink.events, (std::vector<Event>{{"Form1", EventKind::MouseMove},
+                                               {"Image1", EventKind::MouseMove}}));
+}
+
+TEST_F(Forms, PanelsKeepThePointerFromTheWindowBeneath) {
+    auto form = build(show::form1Design());
+    for (const char* control : {"SSPanel1", "panYear", "Image2", "Image1"}) {
+        const HWND hwnd = form->controlWindow(control);
+        RECT area{};
+        GetWindowRect(hwnd, &area);
+        const LPARAM centre =
+            MAKELPARAM((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+        EXPECT_EQ(SendMessageW(hwnd, WM_NCHITTEST, 0, centre), HTCLIENT) << control;
+    }
+    SendMessageW(form->controlWindow("panYear"), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    SendMessageW(form->controlWindow("Image1"), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    SendMessageW(form->controlWindow("Image1"), WM_LBUTTONUP, 0, 0);
+    SendMessageW(form->hwnd(), WM_KEYDOWN, 'A', 0);
+    EXPECT_EQ(sink.events, (std::vector<Event>{{"panYear", EventKind::MouseDown},
+                                               {"Image1", EventKind::MouseDown},
+                                               {"Image1", EventKind::Click},
+                                               {"Form1", EventKind::KeyDown}}));
+}
+
+TEST_F(Forms, ClosingReportsQueryUnloadThenUnload) {
+    auto form = build(show::form1Design());
+    SendMessageW(form->hwnd(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(sink.events, (std::vector<Event>{{"Form1", EventKind::QueryUnload},
+                                               {"Form1", EventKind::Unload}}));
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(form->hwnd(), nullptr);
+}
+
+TEST_F(Forms, TheTimerTicksByName) {
+    auto form = build(show::form1Design());
+    form->setTimerInterval("Timer1", 10);
+    MSG message{};
+    const ULONGLONG giveUp = GetTickCount64() + 5000;
+    while (sink.events.empty() && GetTickCount64() < giveUp) {
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        } else {
+            Sleep(1);
+        }
+    }
+    ASSERT_FALSE(sink.events.empty());
+    EXPECT_EQ(sink.events[0], (Event{"Timer1", EventKind::Timer}));
+}
+
+TEST_F(Forms, AFailedLoadKeepsThePictureAndNamesTheFault) {
+    auto form = build(show::form1Design());
+    try {
+        form->loadPicture("Image1", u"Z:\\no\\such\\folder\\58SEDAN.JPG");
+        ADD_FAILURE() << "loaded a missing file";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number, 76);
+    }
+    EXPECT_THROW(form->setCaption("NoSuchControl", u"x"), RuntimeError);
+}
+
+TEST_F(Forms, APreviewShrinksTheDesignIntoItsHostAndIgnoresInput) {
+    HWND host = CreateWindowW(L"Static", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr,
+                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    RECT hostClient{0, 0, 200, 150};
+    AdjustWindowRect(&hostClient, WS_OVERLAPPEDWINDOW, FALSE);
+    SetWindowPos(host, nullptr, 0, 0, hostClient.right - hostClient.left,
+                 hostClient.bottom - hostClient.top, SWP_NOMOVE | SWP_NOZORDER);
+    auto form = build(show::form1Design(), host);
+    EXPECT_EQ(GetParent(form->hwnd()), host);
+    EXPECT_TRUE(GetWindowLongW(form->hwnd(), GWL_STYLE) & WS_CHILD);
+    RECT client{};
+    GetClientRect(form->hwnd(), &client);
+    EXPECT_EQ(client.right, 200);
+    EXPECT_EQ(client.bottom, 150);
+    const RECT frame = placeOf(form->controlWindow("SSPanel1"));
+    EXPECT_EQ(frame.right - frame.left, 198);  // 793 pixels at a quarter
+    POINT away{};
+    GetCursorPos(&away);
+    away.x += 40;
+    SendMessageW(form->hwnd(), WM_MOUSEMOVE, 0, clientPoint(form->hwnd(), away));
+    SendMessageW(form->hwnd(), WM_KEYDOWN, 'A', 0);
+    SendMessageW(form->controlWindow("Image1"), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    EXPECT_TRUE(sink.events.empty());
+    DestroyWindow(host);  // the preview goes with its host
+    EXPECT_EQ(destroyed, 1);
+}
+
+}  // namespace
+}  // namespace pelandra::win32
