@@ -1,0 +1,171 @@
+// Loading picture files into the show's photo control: sizes, formats and every failure.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <functional>
+
+#include "platform/qt/control_widgets.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/runtime_error.h"
+#include "recording_sink.h"
+#include "show/show_design.h"
+
+namespace pelandra::qt {
+namespace {
+
+int argc = 1;
+char program[] = "pelandra-saver";
+char* argv[] = {program, nullptr};
+
+QByteArray jpegBytes(QSize size) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    for (int y = 0; y < size.height(); ++y) {
+        for (int x = size.width() / 2; x < size.width(); ++x) image.setPixel(x, y, qRgb(0, 0, 255));
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.write(image);
+    return bytes;
+}
+
+class PicturesTest : public ::testing::Test {
+  public:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        platform.createForm(show::form1Design(), sink);
+        photo = dynamic_cast<PictureWidget*>(platform.window("Form1")->control("Image1"));
+        ASSERT_NE(photo, nullptr);
+    }
+    QString write(const QString& name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+    void load(const QString& path) {
+        platform.loadPicture("Form1", "Image1", reinterpret_cast<const char16_t*>(path.utf16()));
+    }
+
+    QTemporaryDir folder;
+    QtPlatform platform{argc, argv};
+    testing::RecordingSink sink;
+    PictureWidget* photo = nullptr;
+};
+
+TEST_F(PicturesTest, TheRle8TitleLoadsAtThePhotoSize) {
+    load(QStringLiteral(PELANDRA_ASSETS_DIR "/title.bmp"));
+    EXPECT_EQ(photo->picture().size(), QSize(777, 473));
+}
+
+TEST_F(PicturesTest, ALargeJpegIsDecodedAtThePhotoSizeAndStretched) {
+    load(write(QStringLiteral("Ün café 57.jpg"), jpegBytes(QSize(2400, 900))));
+    const QImage shown = photo->picture();
+    ASSERT_EQ(shown.size(), QSize(777, 473));  // aspect ignored
+    EXPECT_GT(qRed(shown.pixel(20, 200)), 200);
+    EXPECT_GT(qBlue(shown.pixel(760, 200)), 200);
+}
+
+struct BadFile {
+    const char* name;
+    std::function<QString(PicturesTest&)> make;
+    int32_t number;
+};
+
+class BadFileTest : public PicturesTest, public ::testing::WithParamInterface<BadFile> {};
+
+TEST_P(BadFileTest, FailsWithItsNumberAndKeepsThePicture) {
+    load(write("good.jpg", jpegBytes(QSize(300, 200))));
+    const qint64 before = photo->picture().cacheKey();
+    const QString path = GetParam().make(*this);
+    if (path.isEmpty()) GTEST_SKIP() << "not testable as this user";
+    try {
+        load(path);
+        FAIL() << "no error";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number, GetParam().number);
+    }
+    EXPECT_EQ(photo->picture().cacheKey(), before);
+}
+
+QByteArray bmpHeader(int32_t width, int32_t height) {
+    QByteArray bytes(54, '\0');
+    auto put32 = [&](int at, int32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + i] = char((value >> (8 * i)) & 0xFF);
+    };
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    put32(2, 54 + 16);
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, width);
+    put32(22, height);
+    bytes[26] = 1;
+    bytes[28] = 24;
+    return bytes + QByteArray(16, '\x7f');
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, BadFileTest,
+    ::testing::Values(
+        BadFile{"Missing",
+                [](PicturesTest& fixture) { return fixture.folder.filePath("gone.jpg"); }, 53},
+        BadFile{
+            "MissingFolder",
+            [](PicturesTest& fixture) { return fixture.folder.filePath("nowhere/57CHEVY.JPG"); },
+            53},
+        BadFile{"Empty", [](PicturesTest& fixture) { return fixture.write("empty.jpg", {}); }, 481},
+        BadFile{"TruncatedJpeg",
+                [](PicturesTest& fixture) {
+                    const QByteArray whole = jpegBytes(QSize(640, 480));
+                    return fixture.write("cut.jpg", whole.left(whole.size() / 2));
+                },
+                481},
+        BadFile{"TextFile",
+                [](PicturesTest& fixture) { return fixture.write("notes.jpg", "not a picture\n"); },
+                481},
+        BadFile{"CorruptJpeg",
+                [](PicturesTest& fixture) {
+                    QByteArray bytes = jpegBytes(QSize(64, 64));
+                    for (qsizetype i = 20; i < bytes.size() - 2; ++i) bytes[i] = char(0x5A);
+                    return fixture.write("corrupt.jpg", bytes);
+                },
+                481},
+        BadFile{"EnormousDimensions",
+                [](PicturesTest& fixture) {
+                    return fixture.write("huge.bmp", bmpHeader(90000, 90000));
+                },
+                481},
+        BadFile{"Folder",
+                [](PicturesTest& fixture) {
+                    QDir(fixture.folder.path()).mkdir("album.jpg");
+                    return fixture.folder.filePath("album.jpg");
+                },
+                75},
+        BadFile{"Fifo",
+                [](PicturesTest& fixture) {
+                    const QString path = fixture.folder.filePath("pipe.jpg");
+                    ::mkfifo(path.toUtf8().constData(), 0600);
+                    return path;
+                },
+                75},
+        BadFile{"NoReadPermission",
+                [](PicturesTest& fixture) {
+                    if (::geteuid() == 0) return QString();  // root reads everything
+                    const QString path = fixture.write("locked.jpg", jpegBytes(QSize(8, 8)));
+                    QFile::setPermissions(path, QFileDevice::WriteOwner);
+                    return path;
+                },
+                70}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace
+}  // namespace pelandra::qt

@@ -1,0 +1,145 @@
+// The INI settings file: hand-written values read back exactly, writes, failed writes.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <csignal>
+
+#include "platform/qt/ini_settings.h"
+#include "platform/runtime_error.h"
+
+namespace pelandra::qt {
+namespace {
+
+QByteArray contentOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+class SettingsStoreTest : public ::testing::Test {
+  protected:
+    QTemporaryDir folder;
+    QString file = folder.filePath("pelandra-omnarium/screensaver.ini");
+    IniSettings store{file};
+};
+
+struct HandWritten {
+    const char* name;
+    const char* line;  // the whole value line as a user would type it
+    const char16_t* expected;
+};
+
+class HandWrittenTest : public SettingsStoreTest,
+                        public ::testing::WithParamInterface<HandWritten> {};
+
+TEST_P(HandWrittenTest, ReadsBackExactlyAsWritten) {
+    QDir().mkpath(QFileInfo(file).path());
+    writeFile(file, QByteArray("[Other]\nPelandrasDir=elsewhere\n\n[Settings]\n") +
+                        GetParam().line + "\nInterval=5\n");
+    EXPECT_EQ(store.read(u"Settings", u"PelandrasDir", u" "), GetParam().expected);
+    EXPECT_EQ(store.read(u"Settings", u"Interval", u"2"), u"5");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, HandWrittenTest,
+    ::testing::Values(
+        HandWritten{"CdRom", "PelandrasDir=/media/cdrom/pyrnox/", u"/media/cdrom/pyrnox/"},
+        HandWritten{"Blanks", "PelandrasDir=/home/me/My Photos/pyrnox/",
+                    u"/home/me/My Photos/pyrnox/"},
+        HandWritten{"BlanksAroundEquals", "PelandrasDir = /media/cd rom/pyrnox/",
+                    u"/media/cd rom/pyrnox/"},
+        HandWritten{"CommaAndBlank", "PelandrasDir=/media/Cars, 1950s/pyrnox/",
+                    u"/media/Cars, 1950s/pyrnox/"},
+        HandWritten{"MixedCommas", "PelandrasDir=/m/a,b , c ,d/pyrnox/", u"/m/a,b , c ,d/pyrnox/"},
+        HandWritten{"TrailingComma", "PelandrasDir=/m/x,", u"/m/x,"},
+        HandWritten{"NonAscii", "PelandrasDir=/mnt/Fahrzeugbilder/Größe, Ünïcode/pyrnox/",
+                    u"/mnt/Fahrzeugbilder/Größe, Ünïcode/pyrnox/"},
+        HandWritten{"WindowsLineEnd", "PelandrasDir=/m/a, b/pyrnox/\r", u"/m/a, b/pyrnox/"}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST_F(SettingsStoreTest, AbsentValuesAndAbsentFilesGiveTheFallback) {
+    EXPECT_EQ(store.read(u"Settings", u"Interval", u"2"), u"2");
+    QDir().mkpath(QFileInfo(file).path());
+    writeFile(file, "[Settings]\nPelandrasDir=/x/\n");
+    EXPECT_EQ(store.read(u"Settings", u"Interval", u"2"), u"2");
+    EXPECT_EQ(store.read(u"Other", u"PelandrasDir", u" "), u" ");
+}
+
+TEST_F(SettingsStoreTest, WrittenValuesReadBackAndHandWrittenOnesSurvive) {
+    QDir().mkpath(QFileInfo(file).path());
+    writeFile(file, "[Settings]\nPelandrasDir=/media/a,b, c/pyrnox/\n");
+    store.write(u"Settings", u"Interval", u"15");
+    EXPECT_EQ(store.read(u"Settings", u"Interval", u"2"), u"15");
+    EXPECT_EQ(store.read(u"Settings", u"PelandrasDir", u" "), u"/media/a,b, c/pyrnox/");
+    EXPECT_TRUE(contentOf(file).contains("Interval=15"));
+    store.write(u"Settings", u"Interval", u"60");
+    EXPECT_EQ(store.read(u"Settings", u"Interval", u"2"), u"60");
+}
+
+TEST_F(SettingsStoreTest, TheFirstWriteCreatesTheFolder) {
+    store.write(u"Settings", u"Interval", u"3");
+    EXPECT_EQ(contentOf(file), "[Settings]\nInterval=3\n");
+}
+
+// A write that cannot finish (here: the file size limit, which binds root too) must leave
+// the previous file untouched and name the file in its error.
+TEST_F(SettingsStoreTest, AFailedWriteKeepsTheOldFileAndSaysWhich) {
+    QDir().mkpath(QFileInfo(file).path());
+    const QByteArray old = "[Settings]\nInterval=15\nPelandrasDir=/media/cdrom/pyrnox/\n";
+    writeFile(file, old);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit tiny = saved;
+    tiny.rlim_cur = 8;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    try {
+        store.write(u"Settings", u"Interval", u"30");
+        ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& error) {
+        EXPECT_TRUE(error.number == 70 || error.number == 75) << error.number;
+        EXPECT_NE(error.description.find(u"screensaver.ini"), Text::npos);
+    }
+    setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_EQ(contentOf(file), old);
+}
+
+TEST_F(SettingsStoreTest, AReadOnlyFolderIsPermissionDenied) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    const QString dir = QFileInfo(file).path();
+    QDir().mkpath(dir);
+    const QByteArray old = "[Settings]\nInterval=15\n";
+    writeFile(file, old);
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    try {
+        store.write(u"Settings", u"Interval", u"30");
+        ADD_FAILURE() << "no error";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number, 70);
+    }
+    QFile::setPermissions(dir,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_EQ(contentOf(file), old);
+}
+
+TEST(SettingsFile, FollowsXdgConfigHomeOrHome) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/srv/cfg");
+    EXPECT_EQ(IniSettings::defaultFile(), "/srv/cfg/pelandra-omnarium/screensaver.ini");
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(IniSettings::defaultFile(),
+              QDir::homePath() + "/.config/pelandra-omnarium/screensaver.ini");
+    qputenv("XDG_CONFIG_HOME", saved);
+}
+
+}  // namespace
+}  // namespace pelandra::qt
