@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Builds the Windows screen saver (presets win32 and win64) and tests both builds under
+# Wine: the core's unit tests, the backend tests (checked against the registry with
+# `wine reg query`) and the end-to-end run of the .scr on a virtual screen.
+# Ends with "N passed, N failed"; exits non-zero on any failure.
+set -uo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+passed=0
+failed=0
+pass() { echo "PASS: $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+finish() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+    exit
+}
+
+export WINEPREFIX="$root/build/wineprefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts
+key='HKCU\Software\VB and VBA Program Settings\SCRNSAVE: The Pelandra Omnarium 2001\Settings'
+
+# --- Build ------------------------------------------------------------------------------
+mkdir -p build
+for preset in win32 win64; do
+    if cmake --preset "$preset" >"build/$preset-configure.log" 2>&1 &&
+        cmake --build --preset "$preset" -j2 >"build/$preset-build.log" 2>&1; then
+        pass "build $preset"
+    else
+        tail -30 "build/$preset-build.log" "build/$preset-configure.log" 2>/dev/null
+        fail "build $preset"
+    fi
+done
+[ "$failed" -eq 0 ] || finish
+
+# --- Wine on a virtual screen of our own ----------------------------------------------------
+display=90
+while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
+    display=$((display + 1))
+done
+Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+cleanup() {
+    wineserver -k >/dev/null 2>&1
+    kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.1
+done
+wineboot -i >/dev/null 2>&1
+wineserver -w
+
+for preset in win32 win64; do
+    build="$root/build/$preset"
+    work="$build/wine-e2e"
+    mkdir -p "$work"
+
+    # Unit tests of the core.
+    if wine "$build/tests/core_tests.exe" >"$work/core_tests.log" 2>&1; then
+        pass "$preset core_tests ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$work/core_tests.log"))"
+    else
+        grep -E '^\[  FAILED|Failure' "$work/core_tests.log" | head -20
+        fail "$preset core_tests"
+    fi
+
+    # Backend tests, with ImageMagick's decoding of the pictures as the reference.
+    data="$build/test-data"
+    rm -rf "$data" && mkdir -p "$data"
+    convert assets/title.bmp "$data/title.png"
+    convert assets/dialog-logo.jpg "$data/dialog-logo.png"
+    echo "not a picture" >"$data/not-a-picture.jpg"
+    : >"$data/empty.bmp"
+    head -c 300 assets/dialog-logo.jpg >"$data/truncated.jpg"
+    if wine "$build/tests/win32_backend_tests.exe" >"$work/backend_tests.log" 2>&1; then
+        pass "$preset win32_backend_tests ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$work/backend_tests.log"))"
+    else
+        grep -E -A6 '^\[  FAILED|Failure' "$work/backend_tests.log" | head -40
+        fail "$preset win32_backend_tests"
+    fi
+    # What the backend tests stored, as Windows' own registry tool reads it.
+    if wine reg query "$key" /v Interval 2>/dev/null | tr -d '\r' | grep -Eq '^ +Interval +REG_SZ +37$'; then
+        pass "$preset registry value read back with reg query"
+    else
+        fail "$preset registry value not found by reg query"
+    fi
+
+    # End to end.
+    while IFS= read -r line; do
+        case "$line" in
+            PASS:*) pass "$preset ${line#PASS: }" ;;
+            FAIL:*) fail "$preset ${line#FAIL: }" ;;
+        esac
+    done < <(bash tests/e2e/wine/e2e.sh "$build" "$work" 2>&1)
+    wineserver -k >/dev/null 2>&1
+    wineserver -w
+done
+
+finish

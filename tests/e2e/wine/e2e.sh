@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# End-to-end checks of one build of PelandraOmnarium.scr under Wine on a virtual screen.
+# Usage: e2e.sh <build dir> <work dir>. Needs WINEPREFIX and DISPLAY (an 800 x 600 Xvfb).
+# Prints "PASS: ..." / "FAIL: ..." per case; exits non-zero when any case failed.
+set -uo pipefail
+
+build=$1
+work=$2
+scr="$build/PelandraOmnarium.scr"
+key='HKCU\Software\VB and VBA Program Settings\SCRNSAVE: The Pelandra Omnarium 2001\Settings'
+failures=0
+
+pass() { echo "PASS: $*"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+windows_path() { echo "Z:${1//\//\\}"; }
+
+# Waits up to $2 seconds for a window titled exactly $1; prints its id.
+wait_for_window() {
+    local name=$1 seconds=$2 id
+    for _ in $(seq $((seconds * 5))); do
+        id=$(xdotool search --name "^${name}\$" 2>/dev/null | head -1)
+        if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# Waits up to $2 seconds for process $1 to end; its exit status is left in $ended_status.
+wait_for_exit() {
+    local pid=$1 seconds=$2
+    for _ in $(seq $((seconds * 5))); do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            wait "$pid"
+            ended_status=$?
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# Mean brightness (0..1) of a region of a screenshot: WxH+X+Y.
+brightness() { convert "$1" -crop "$2" +repage -colorspace gray -format '%[fx:mean]' info:; }
+brighter_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+set_setting() { wine reg add "$key" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1; }
+stored_setting() {
+    wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v name="$1" '$1 == name { print $3 }'
+}
+
+# --- A photo folder of the tests' own ---------------------------------------------------
+photos="$work/photos/pyrnox"
+rm -rf "$work/photos" && mkdir -p "$photos"
+convert -size 640x480 gradient:navy-gold "$photos/57SEDAN.JPG"
+convert -size 400x300 plasma:fractal -seed 7 "$photos/CMCOUPE.PNG" 2>/dev/null ||
+    convert -size 400x300 gradient:red-blue "$photos/CMCOUPE.PNG"
+set_setting PelandrasDir "$(windows_path "$photos")\\"
+set_setting Interval 1
+
+# --- "/s": the show, a second copy, a key ---------------------------------------------------
+wine "$scr" /s >"$work/show.log" 2>&1 &
+show_pid=$!
+if id=$(wait_for_window Form1 30); then
+    sleep 2.5  # past the first tick: a photo and its caption
+    import -window root "$work/show.png"
+    frame=$(brightness "$work/show.png" 600x300+100+100)
+    corner=$(brightness "$work/show.png" 8x8+0+590)
+    caption=$(brightness "$work/show.png" 200x20+300+490)
+    if brighter_than "$frame" 0.1 && ! brighter_than "$corner" 0.01 && brighter_than "$caption" 0.01; then
+        pass "/s shows the photo, its caption and the black screen ($work/show.png)"
+    else
+        fail "/s screenshot: frame $frame, corner $corner, caption $caption ($work/show.png)"
+    fi
+
+    started=$(date +%s)
+    timeout 20 wine "$scr" /s >/dev/null 2>&1
+    status=$?
+    if [ "$status" -eq 0 ] && [ $(($(date +%s) - started)) -lt 15 ]; then
+        pass "a second copy ends at once"
+    else
+        fail "a second copy: status $status"
+    fi
+    windows=$(xdotool search --name '^Form1$' 2>/dev/null | wc -l)
+    [ "$windows" -le 1 ] && pass "the second copy showed nothing" ||
+        fail "the second copy opened a window ($windows)"
+
+    xdotool windowfocus "$id" 2>/dev/null
+    xdotool key space
+    if wait_for_exit "$show_pid" 15 && [ "$ended_status" -eq 0 ]; then
+        pass "a key ends the show"
+    else
+        fail "a key did not end the show"
+    fi
+else
+    fail "/s opened no window"
+fi
+kill "$show_pid" 2>/dev/null
+
+# --- "/c": the dialog, the spin control by mouse and keyboard, Set -----------------------
+set_setting Interval 1
+wine "$scr" /c >"$work/dialog.log" 2>&1 &
+dialog_pid=$!
+if id=$(wait_for_window "Screen Saver Settings" 30); then
+    sleep 1
+    import -window root "$work/dialog.png"
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    xdotool windowfocus "$id" 2>/dev/null
+    # From Set, the tab order reaches SpinInterval third; its right arrow key steps up.
+    for step in Tab Tab Tab Right; do xdotool key "$step"; sleep 0.2; done
+    # The right arrow of SpinInterval (3120 + 975 * 3/4, 3240 + 120 twips in pixels).
+    xdotool mousemove $((X + 257)) $((Y + 224)) click 1
+    sleep 0.5
+    # Set, by mouse (360 + 900, 3720 + 180 twips).
+    xdotool mousemove $((X + 84)) $((Y + 260)) click 1
+    sleep 1
+    stored=$(stored_setting Interval)
+    [ "$stored" = "3" ] && pass "/c: two steps up and Set store Interval 3" ||
+        fail "/c: Interval is '$stored', expected 3 ($work/dialog.png)"
+    xdotool key alt+F4
+    if wait_for_exit "$dialog_pid" 15; then
+        pass "closing the dialog ends the program"
+    else
+        fail "the dialog did not close"
+    fi
+else
+    fail "/c opened no dialog"
+fi
+kill "$dialog_pid" 2>/dev/null
+
+# --- "/p <window>": the preview inside a host window ------------------------------------
+if timeout 60 wine "$build/preview_host.exe" "$(windows_path "$scr")" >"$work/preview.log" 2>&1; then
+    pass "/p draws inside its host and ends with it"
+else
+    fail "/p: $(grep FAILED "$work/preview.log" | tr '\n' ' ')"
+fi
+
+exit $((failures > 0))
