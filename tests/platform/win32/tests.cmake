@@ -3,12 +3,15 @@ add_executable(win32_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/settings_and_files_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/form_window_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/executable_test.cpp
 )
-target_link_libraries(win32_backend_tests PRIVATE pelandra_win32 GTest::gtest_main)
+target_link_libraries(win32_backend_tests PRIVATE pelandra_win32 version GTest::gtest_main)
+add_dependencies(win32_backend_tests PelandraOmnarium)
 # Wine maps the Linux root to drive Z:.
 target_compile_definitions(win32_backend_tests PRIVATE
   PELANDRA_ASSETS_DIR=L"Z:${PROJECT_SOURCE_DIR}/assets/"
-  PELANDRA_TEST_DATA_DIR=L"Z:${CMAKE_BINARY_DIR}/test-data/")
+  PELANDRA_TEST_DATA_DIR=L"Z:${CMAKE_BINARY_DIR}/test-data/"
+  PELANDRA_SCREEN_SAVER=L"Z:$<TARGET_FILE:PelandraOmnarium>")
 
 add_executable(preview_host ${PROJECT_SOURCE_DIR}/tests/e2e/wine/preview_host.cpp)
 target_compile_definitions(preview_host PRIVATE UNICODE _UNICODE)
