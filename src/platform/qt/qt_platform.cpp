@@ -1,7 +1,12 @@
 #include "qt_platform.h"
 
+#include <QFontMetrics>
+#include <QIcon>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -155,13 +160,27 @@ void QtPlatform::messageBox(TextView prompt, TextView title) {
     box.setTextFormat(Qt::PlainText);
     box.setText(toQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     box.setStandardButtons(QMessageBox::Ok);
+    box.button(QMessageBox::Ok)->setIcon(QIcon());
+    // The prompts break their own lines; a label as wide as the longest keeps the box
+    // from breaking them again.
+    if (auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"))) {
+        const QFontMetrics metrics(label->font());
+        int widest = 0;
+        for (const QString& line : box.text().split(u'\n')) {
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        }
+        label->setMinimumWidth(widest + metrics.averageCharWidth());
+    }
     if (owner != nullptr && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
     }
     // The show holds the keyboard; lend it to the box while it is open.
     QWidget* grabber = QWidget::keyboardGrabber();
     if (grabber != nullptr) grabber->releaseKeyboard();
+    // A box has to be answerable with the mouse too, even while the show hides the pointer.
+    if (cursorHidden_) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     box.exec();
+    if (cursorHidden_) QGuiApplication::restoreOverrideCursor();
     if (grabber != nullptr) grabber->grabKeyboard();
 }
 
