@@ -19,10 +19,10 @@ samples=$top/build/samples/pyrnox
 export XDG_CONFIG_HOME=$top/build/demo/config
 ini=$XDG_CONFIG_HOME/pelandra-omnarium/screensaver.ini
 mkdir -p "$(dirname "$ini")"
-interval=$(sed -n 's/^Interval=//p' "$ini" 2>/dev/null | head -n 1)
+interval=$(sed -n "s/^Interval=//p" "$ini" 2>/dev/null | head -n 1 || true)
 {
   echo "[Settings]"
-  [ -n "$interval" ] && echo "Interval=$interval"
+  if [ -n "$interval" ]; then echo "Interval=$interval"; fi
   echo "PelandrasDir=$samples/"
 } >"$ini"
 
@@ -50,7 +50,8 @@ snap() {
   kill -0 "$saver" 2>/dev/null || return 0
   import -window root "$demo/$2.png" && shots+=("$demo/$2.png")
 }
-if [ "${1:-}" = "${1#/c}" ]; then
+arg=${1:-}
+if [ "$arg" = "${arg#/c}" ]; then
   snap 1 show-before-first-tick
   snap 4 show-after-two-ticks
   snap 4 show-after-four-ticks

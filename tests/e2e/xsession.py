@@ -37,7 +37,7 @@ class VirtualScreen:
                               text=True, timeout=20).stdout
 
     def screenshot(self, keep_as=None):
-        ppm = subprocess.run(["import", "-window", "root", "ppm:-"], env=self.env(),
+        ppm = subprocess.run(["import", "-window", "root", "-depth", "8", "ppm:-"], env=self.env(),
                              capture_output=True, timeout=30, check=True).stdout
         shot = Screenshot(ppm)
         if keep_as:
