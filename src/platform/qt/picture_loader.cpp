@@ -15,11 +15,13 @@ namespace pelandra::qt {
 
 namespace {
 
-// A 24-megapixel photo must load; a header claiming far more is treated as corrupt.
-constexpr qint64 kMaxSourcePixels = 120'000'000;
-// Memory a decoder may allocate for one picture (the JPEG decoder only allocates the
-// scaled picture; the others decode in full before scaling).
-constexpr int kAllocationLimitMiB = 512;
+// A 24-megapixel photo must load; a header claiming far more is treated as corrupt. The
+// JPEG decoder decodes at a reduced scale; the other decoders decode in full and then scale,
+// so they get a lower bound.
+constexpr qint64 kMaxJpegPixels = 150'000'000;
+constexpr qint64 kMaxOtherPixels = 40'000'000;
+// Memory a decoder may allocate for one picture.
+constexpr int kAllocationLimitMiB = 256;
 
 RuntimeError openError(int error) {
     switch (error) {
@@ -69,11 +71,12 @@ QImage loadPictureAtSize(const std::string& path, QSize target) {
     QImageReader reader(name);
     reader.setDecideFormatFromContent(true);
     const QSize source = reader.size();
+    const bool jpeg = reader.format() == "jpeg";
     if (!reader.canRead() || !source.isValid() ||
-        qint64(source.width()) * source.height() > kMaxSourcePixels) {
+        qint64(source.width()) * source.height() > (jpeg ? kMaxJpegPixels : kMaxOtherPixels)) {
         throw RuntimeError::invalidPicture();
     }
-    if (reader.format() == "jpeg" && !jpegIsComplete(name)) throw RuntimeError::invalidPicture();
+    if (jpeg && !jpegIsComplete(name)) throw RuntimeError::invalidPicture();
 
     reader.setScaledSize(target.isEmpty() ? source : target);
     QImage picture = reader.read();
