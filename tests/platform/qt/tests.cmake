@@ -7,6 +7,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 add_executable(qt_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/test_main.cpp
   ${CMAKE_CURRENT_LIST_DIR}/recording_sink.h
+  ${CMAKE_CURRENT_LIST_DIR}/design_style_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/windows_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pictures_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_store_test.cpp
