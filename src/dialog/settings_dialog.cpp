@@ -26,7 +26,7 @@ constexpr TextView kSaveFailedPrompt = u"The photo delay could not be saved.\r\n
 
 }  // namespace
 
-const SettingsDialog::Handler SettingsDialog::kHandlers[] = {
+const Handler<SettingsDialog> SettingsDialog::kHandlers[] = {
     {dialog::kSpin, EventKind::SpinDown, &SettingsDialog::stepDown},
     {dialog::kSpin, EventKind::SpinUp, &SettingsDialog::stepUp},
     {dialog::kSetButton, EventKind::Click, &SettingsDialog::set},
@@ -37,7 +37,9 @@ const SettingsDialog::Handler SettingsDialog::kHandlers[] = {
 SettingsDialog::SettingsDialog(Program& program)
     : program_(program), platform_(program.platform()) {}
 
-std::string_view SettingsDialog::name() const { return dialog::kForm; }
+std::string_view SettingsDialog::name() const {
+    return dialog::kForm;
+}
 
 void SettingsDialog::open() {
     // Opening at the delay the show uses keeps an immediate Set from changing it.
@@ -49,12 +51,7 @@ void SettingsDialog::open() {
 }
 
 void SettingsDialog::handle(std::string_view control, EventKind kind) {
-    for (const auto& handler : kHandlers) {
-        if (handler.control == control && handler.kind == kind) {
-            (this->*handler.run)();
-            return;
-        }
-    }
+    dispatch<SettingsDialog>(*this, kHandlers, control, kind);
 }
 
 void SettingsDialog::stepDown() {
@@ -83,8 +80,12 @@ void SettingsDialog::set() {
     }
 }
 
-void SettingsDialog::help() { platform_.messageBox(kHelpPrompt, kHelpTitle); }
+void SettingsDialog::help() {
+    platform_.messageBox(kHelpPrompt, kHelpTitle);
+}
 
-void SettingsDialog::exit() { program_.endSaver(); }
+void SettingsDialog::exit() {
+    program_.endSaver();
+}
 
 }  // namespace pelandra

@@ -3,6 +3,7 @@
 
 #include <string_view>
 
+#include "control/handler_table.h"
 #include "platform/platform.h"
 
 namespace pelandra {
@@ -10,7 +11,7 @@ namespace pelandra {
 class Program;
 
 class SettingsDialog {
-public:
+  public:
     explicit SettingsDialog(Program& program);
 
     std::string_view name() const;
@@ -20,7 +21,7 @@ public:
     void open();
     void handle(std::string_view control, EventKind kind);
 
-private:
+  private:
     void stepDown();
     void stepUp();
     void showDelay();
@@ -28,12 +29,7 @@ private:
     void help();
     void exit();
 
-    struct Handler {
-        std::string_view control;
-        EventKind kind;
-        void (SettingsDialog::*run)();
-    };
-    static const Handler kHandlers[];
+    static const Handler<SettingsDialog> kHandlers[];
 
     Program& program_;
     Platform& platform_;

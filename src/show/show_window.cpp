@@ -23,7 +23,7 @@ constexpr TextView kShowTitle = u"The Pelandra Omnarium Screen Saver";
 
 }  // namespace
 
-const ShowWindow::Handler ShowWindow::kHandlers[] = {
+const Handler<ShowWindow> ShowWindow::kHandlers[] = {
     {show::kForm, EventKind::KeyDown, &ShowWindow::onKeyDown},
     {show::kForm, EventKind::MouseDown, &ShowWindow::onMouseDown},
     {show::kForm, EventKind::MouseMove, &ShowWindow::onFormMove},
@@ -38,7 +38,9 @@ const ShowWindow::Handler ShowWindow::kHandlers[] = {
 ShowWindow::ShowWindow(Program& program)
     : program_(program), platform_(program.platform()), listing_(program.platform()) {}
 
-std::string_view ShowWindow::name() const { return show::kForm; }
+std::string_view ShowWindow::name() const {
+    return show::kForm;
+}
 
 void ShowWindow::open() {
     platform_.createForm(show::form1Design(), program_);
@@ -50,12 +52,7 @@ void ShowWindow::open() {
 }
 
 void ShowWindow::handle(std::string_view control, EventKind kind) {
-    for (const auto& handler : kHandlers) {
-        if (handler.control == control && handler.kind == kind) {
-            (this->*handler.run)();
-            return;
-        }
-    }
+    dispatch<ShowWindow>(*this, kHandlers, control, kind);
 }
 
 void ShowWindow::load() {
@@ -124,8 +121,12 @@ void ShowWindow::countMove(int16_t& counter) {
     counter = checked::add16(counter, 1);
 }
 
-void ShowWindow::onClosing() { showPointer(platform_, true); }
+void ShowWindow::onClosing() {
+    showPointer(platform_, true);
+}
 
-void ShowWindow::endShow() { program_.endSaver(); }
+void ShowWindow::endShow() {
+    program_.endSaver();
+}
 
 }  // namespace pelandra

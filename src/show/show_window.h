@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "control/handler_table.h"
 #include "platform/directory_listing.h"
 #include "platform/platform.h"
 
@@ -13,7 +14,7 @@ namespace pelandra {
 class Program;
 
 class ShowWindow {
-public:
+  public:
     explicit ShowWindow(Program& program);
 
     std::string_view name() const;
@@ -29,7 +30,7 @@ public:
     int16_t formMoves() const { return intFormMoves_; }
     int16_t imageMoves() const { return intImageMoves_; }
 
-private:
+  private:
     void load();
     void layOut();
     void showNextPhoto();
@@ -43,12 +44,7 @@ private:
     void onClosing();
     void endShow();
 
-    struct Handler {
-        std::string_view control;
-        EventKind kind;
-        void (ShowWindow::*run)();
-    };
-    static const Handler kHandlers[];
+    static const Handler<ShowWindow> kHandlers[];
 
     Program& program_;
     Platform& platform_;
