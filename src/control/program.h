@@ -19,7 +19,7 @@ struct ModuleValues {
 };
 
 class Program : public EventSink {
-public:
+  public:
     explicit Program(Platform& platform);
     ~Program() override;
 
@@ -39,7 +39,7 @@ public:
     ShowWindow* showWindow() { return show_.get(); }
     SettingsDialog* settingsDialog() { return dialog_.get(); }
 
-private:
+  private:
     void openShow();
     void openSettings();
 

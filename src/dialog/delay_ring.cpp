@@ -17,7 +17,9 @@ constexpr int32_t kLongStep = 5000;
 
 }  // namespace
 
-std::span<const int32_t> delayRing() { return kRing; }
+std::span<const int32_t> delayRing() {
+    return kRing;
+}
 
 bool isOnRing(int32_t delayMilliseconds) {
     return std::find(std::begin(kRing), std::end(kRing), delayMilliseconds) != std::end(kRing);

@@ -108,6 +108,8 @@ constexpr FormDesign kSettings = {
 
 }  // namespace
 
-const FormDesign& settingsDesign() { return kSettings; }
+const FormDesign& settingsDesign() {
+    return kSettings;
+}
 
 }  // namespace pelandra::dialog

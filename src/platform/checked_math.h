@@ -17,9 +17,17 @@ T fit(int64_t value) {
     return static_cast<T>(value);
 }
 
-inline int16_t add16(int16_t a, int16_t b) { return fit<int16_t>(int64_t{a} + b); }
-inline int32_t add32(int32_t a, int32_t b) { return fit<int32_t>(int64_t{a} + b); }
-inline int32_t sub32(int32_t a, int32_t b) { return fit<int32_t>(int64_t{a} - b); }
-inline int32_t mul32(int32_t a, int32_t b) { return fit<int32_t>(int64_t{a} * b); }
+inline int16_t add16(int16_t a, int16_t b) {
+    return fit<int16_t>(int64_t{a} + b);
+}
+inline int32_t add32(int32_t a, int32_t b) {
+    return fit<int32_t>(int64_t{a} + b);
+}
+inline int32_t sub32(int32_t a, int32_t b) {
+    return fit<int32_t>(int64_t{a} - b);
+}
+inline int32_t mul32(int32_t a, int32_t b) {
+    return fit<int32_t>(int64_t{a} * b);
+}
 
 }  // namespace pelandra::checked

@@ -9,7 +9,7 @@
 namespace pelandra {
 
 class DirectoryListing {
-public:
+  public:
     explicit DirectoryListing(Platform& platform) : platform_(platform) {}
 
     // Starts a new listing of every file in `folder`; returns its first name, or the
@@ -21,7 +21,7 @@ public:
     // on every call after that or when no listing was started.
     Text next();
 
-private:
+  private:
     Platform& platform_;
     std::unique_ptr<DirectoryReader> reader_;
 };

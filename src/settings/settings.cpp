@@ -15,10 +15,13 @@ int32_t intervalFromText(TextView text) {
     return static_cast<int32_t>(seconds);
 }
 
-Text delayToText(int32_t delayMilliseconds) { return numberToText(delayMilliseconds / 1000.0); }
+Text delayToText(int32_t delayMilliseconds) {
+    return numberToText(delayMilliseconds / 1000.0);
+}
 
 int32_t readIntervalSeconds(Platform& platform) {
-    return intervalFromText(platform.getSetting(kAppTitle, kSection, kIntervalKey, kIntervalDefault));
+    return intervalFromText(
+        platform.getSetting(kAppTitle, kSection, kIntervalKey, kIntervalDefault));
 }
 
 Text readPhotoDir(Platform& platform) {

@@ -49,7 +49,9 @@ constexpr Category kCategories[] = {
 
 }  // namespace
 
-std::span<const Category> categories() { return kCategories; }
+std::span<const Category> categories() {
+    return kCategories;
+}
 
 Text captionFor(TextView code, TextView entry, int32_t pos) {
     for (const auto& category : kCategories) {

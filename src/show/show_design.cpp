@@ -52,6 +52,8 @@ constexpr FormDesign kForm1 = {
 
 }  // namespace
 
-const FormDesign& form1Design() { return kForm1; }
+const FormDesign& form1Design() {
+    return kForm1;
+}
 
 }  // namespace pelandra::show

@@ -10,7 +10,7 @@ namespace pelandra::testing {
 namespace {
 
 class Dialog : public ::testing::Test {
-protected:
+  protected:
     void open() {
         fake.commandLineText = u"/c";
         ASSERT_EQ(fake.run(program), std::nullopt);
@@ -129,7 +129,8 @@ TEST_F(Dialog, HelpShowsTheSameTextEveryTime) {
     EXPECT_EQ(box.prompt.substr(0, 70),
               u"The Pelandra Omnarium Screen Saver must be initially installed from \r\n");
     EXPECT_NE(box.prompt.find(u"presentation.\r\n\r\nAdditional"), Text::npos);
-    EXPECT_EQ(box.prompt.substr(box.prompt.size() - 35), u"the Pelandra Omnarium software.\r\n\r\n");
+    EXPECT_EQ(box.prompt.substr(box.prompt.size() - 35),
+              u"the Pelandra Omnarium software.\r\n\r\n");
     size_t lines = 0;
     for (size_t at = 0; (at = box.prompt.find(u"\r\n", at)) != Text::npos; at += 2) ++lines;
     EXPECT_EQ(lines, 10u);

@@ -37,10 +37,10 @@ TEST(Captions, ModelYearsFromTheFileName) {
         Text caption;
     } cases[] = {
         {u"63COUPE.JPG", u"  1963 Pelandra   "}, {u"53.JPG", u"  1953 Pelandra   "},
-        {u"99X.BMP", u"  1999 Pelandra   "},    {u"01ROADST.JPG", u"  2001 Pelandra   "},
-        {u"00.JPG", u"  2000 Pelandra   "},     {u"12.JPG", u"  2002 Pelandra   "},
-        {u"QX.JPG", u"  200X Pelandra   "},     {u"7.JPG", u"  197. Pelandra   "},
-        {u"4Z.JPG", u"  200Z Pelandra   "},     {u"ab.jpg", u"  200B Pelandra   "},
+        {u"99X.BMP", u"  1999 Pelandra   "},     {u"01ROADST.JPG", u"  2001 Pelandra   "},
+        {u"00.JPG", u"  2000 Pelandra   "},      {u"12.JPG", u"  2002 Pelandra   "},
+        {u"QX.JPG", u"  200X Pelandra   "},      {u"7.JPG", u"  197. Pelandra   "},
+        {u"4Z.JPG", u"  200Z Pelandra   "},      {u"ab.jpg", u"  200B Pelandra   "},
     };
     for (const auto& c : cases) EXPECT_EQ(captionForFile(c.name), c.caption) << toUtf8(c.name);
 }

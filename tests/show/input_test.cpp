@@ -43,8 +43,8 @@ TEST_F(InputWatch, KeysAndButtonsEndTheShowAtOnce) {
 TEST_F(InputWatch, PanelsLogoAndOtherEventsAreIgnored) {
     start();
     for (auto control : {"SSPanel1", "panYear", "Image2"}) {
-        for (auto kind : {EventKind::MouseMove, EventKind::MouseDown, EventKind::Click,
-                          EventKind::KeyDown}) {
+        for (auto kind :
+             {EventKind::MouseMove, EventKind::MouseDown, EventKind::Click, EventKind::KeyDown}) {
             for (int i = 0; i < 5; ++i) EXPECT_EQ(fake.fire("Form1", control, kind), std::nullopt);
         }
     }

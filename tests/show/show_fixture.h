@@ -10,7 +10,7 @@
 namespace pelandra::testing {
 
 class ShowTest : public ::testing::Test {
-protected:
+  protected:
     static constexpr const char16_t* kFolder = u"/media/cdrom/pyrnox/";
 
     void addPhoto(const Text& name) {
