@@ -18,8 +18,18 @@ windows_path() { echo "Z:${1//\//\\}"; }
 wait_for_window() {
     local name=$1 seconds=$2 id
     for _ in $(seq $((seconds * 5))); do
-        id=$(xdotool search --name "^${name}\$" 2>/dev/null | head -1)
+        id=$(xdotool search --onlyvisible --name "^${name}\$" 2>/dev/null | head -1)
         if [ -n "$id" ]; then echo "$id"; return 0; fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# Waits up to $2 seconds until no window titled exactly $1 is shown.
+wait_until_gone() {
+    local name=$1 seconds=$2
+    for _ in $(seq $((seconds * 5))); do
+        xdotool search --onlyvisible --name "^${name}\$" >/dev/null 2>&1 || return 0
         sleep 0.2
     done
     return 1
@@ -80,7 +90,7 @@ if id=$(wait_for_window Form1 30); then
     else
         fail "a second copy: status $status"
     fi
-    windows=$(xdotool search --name '^Form1$' 2>/dev/null | wc -l)
+    windows=$(xdotool search --onlyvisible --name '^Form1$' 2>/dev/null | wc -l)
     [ "$windows" -le 1 ] && pass "the second copy showed nothing" ||
         fail "the second copy opened a window ($windows)"
 
@@ -112,6 +122,7 @@ show_pid=$!
 if id=$(wait_for_window Form1 30); then
     sleep 1
     xdotool windowfocus "$id" 2>/dev/null
+    sleep 0.3
     xdotool key space
     if wait_for_exit "$show_pid" 15 && [ "$ended_status" -eq 0 ]; then
         pass "a key ends the show"
@@ -123,6 +134,28 @@ else
 fi
 kill "$show_pid" 2>/dev/null
 
+# --- No photos: one error box at a time, the show goes on -------------------------------
+set_setting PelandrasDir "$(windows_path "$work/photos/missing")\\"
+wine "$scr" /s >"$work/show-missing.log" 2>&1 &
+show_pid=$!
+if box=$(wait_for_window "The Pelandra Omnarium Screen Saver" 30); then
+    sleep 3  # three more ticks at one a second
+    boxes=$(xdotool search --onlyvisible --name "^The Pelandra Omnarium Screen Saver\$" 2>/dev/null | wc -l)
+    [ "$boxes" -eq 1 ] && pass "missing photos: one error box, never stacked" ||
+        fail "missing photos: $boxes error boxes"
+    xdotool windowfocus "$box" 2>/dev/null
+    sleep 0.3
+    xdotool key Return
+    wait_until_gone "The Pelandra Omnarium Screen Saver" 10
+    kill -0 "$show_pid" 2>/dev/null && pass "missing photos: the show goes on after the box" ||
+        fail "missing photos: the show ended with the box"
+else
+    fail "missing photos: no error box"
+fi
+kill "$show_pid" 2>/dev/null
+wait "$show_pid" 2>/dev/null
+set_setting PelandrasDir "$(windows_path "$photos")\\"
+
 # --- "/c": the dialog, the spin control by mouse and keyboard, Set -----------------------
 set_setting Interval 1
 wine "$scr" /c >"$work/dialog.log" 2>&1 &
@@ -132,6 +165,7 @@ if id=$(wait_for_window "Screen Saver Settings" 30); then
     import -window root "$work/dialog.png"
     eval "$(xdotool getwindowgeometry --shell "$id")"
     xdotool windowfocus "$id" 2>/dev/null
+    sleep 0.3
     # From Set, the tab order reaches SpinInterval third; its right arrow key steps up.
     for step in Tab Tab Tab Right; do xdotool key "$step"; sleep 0.2; done
     # The right arrow of SpinInterval (3120 + 975 * 3/4, 3240 + 120 twips in pixels).
@@ -143,6 +177,22 @@ if id=$(wait_for_window "Screen Saver Settings" 30); then
     stored=$(stored_setting Interval)
     [ "$stored" = "3" ] && pass "/c: two steps up and Set store Interval 3" ||
         fail "/c: Interval is '$stored', expected 3 ($work/dialog.png)"
+    # Help (3960 + 900, 3720 + 180 twips): its box, closed with Enter.
+    xdotool mousemove $((X + 324)) $((Y + 260)) click 1
+    if box=$(wait_for_window "The Pelandra Omnarium Screen Saver Settings" 15); then
+        xdotool windowfocus "$box" 2>/dev/null
+        sleep 0.3
+        xdotool key Return
+        if wait_until_gone "The Pelandra Omnarium Screen Saver Settings" 10; then
+            pass "/c: Help shows its box, Enter closes it"
+        else
+            fail "/c: the help box did not close"
+        fi
+    else
+        fail "/c: Help showed no box"
+    fi
+    xdotool windowfocus "$id" 2>/dev/null
+    sleep 0.3
     xdotool key alt+F4
     if wait_for_exit "$dialog_pid" 15; then
         pass "closing the dialog ends the program"
