@@ -1,6 +1,7 @@
 #include "platform/win32/form_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <climits>
@@ -455,7 +456,11 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
                 if (input) deliver(controlName, EventKind::MouseDown);
                 return 0;  // never passed on to the window beneath
             }
-            if (kind == ControlKind::Spin) SetFocus(hwnd);
+            if (kind == ControlKind::Spin && message == WM_LBUTTONDOWN) {
+                SetFocus(hwnd);
+                control.pressedArrow = GET_X_LPARAM(l) < clientOf(hwnd).right / 2 ? 0 : 1;
+                InvalidateRect(hwnd, nullptr, FALSE);
+            }
             break;
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
@@ -463,6 +468,16 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
             if (reportsPointer(kind)) {
                 if (control.buttonDown && input) deliver(controlName, EventKind::Click);
                 control.buttonDown = false;
+                return 0;
+            }
+            if (kind == ControlKind::Spin) {
+                control.pressedArrow = -1;
+                InvalidateRect(hwnd, nullptr, FALSE);
+            }
+            break;
+        case WM_PAINT:
+            if (kind == ControlKind::Spin) {
+                paintSpin(control);
                 return 0;
             }
             break;
@@ -515,6 +530,37 @@ void FormWindow::paintPicture(const Control& control) {
         SelectObject(source, old);
         DeleteDC(source);
     }
+    EndPaint(control.hwnd, &paint);
+}
+
+void FormWindow::paintSpin(const Control& control) {
+    // The arrows in the design's colours (blue on light grey), which the common control
+    // cannot take.
+    PAINTSTRUCT paint{};
+    HDC dc = BeginPaint(control.hwnd, &paint);
+    const RECT client = clientOf(control.hwnd);
+    const LONG middle = client.right / 2;
+    HBRUSH arrowBrush = CreateSolidBrush(colourRef(control.design->foreColour));
+    HPEN arrowPen = CreatePen(PS_SOLID, 1, colourRef(control.design->foreColour));
+    HGDIOBJ oldBrush = SelectObject(dc, arrowBrush);
+    HGDIOBJ oldPen = SelectObject(dc, arrowPen);
+    for (int arrow = 0; arrow < 2; ++arrow) {
+        RECT half = client;
+        (arrow == 0 ? half.right : half.left) = middle;
+        FillRect(dc, &half, control.brush);
+        DrawEdge(dc, &half, control.pressedArrow == arrow ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        const LONG size = std::max<LONG>(2, std::min(half.right - half.left, half.bottom) / 4);
+        const LONG x = (half.left + half.right) / 2;
+        const LONG y = half.bottom / 2;
+        const LONG tip = arrow == 0 ? x - size : x + size;
+        const LONG base = arrow == 0 ? x + size / 2 : x - size / 2;
+        const POINT points[] = {{tip, y}, {base, y - size}, {base, y + size}};
+        Polygon(dc, points, 3);
+    }
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(arrowBrush);
+    DeleteObject(arrowPen);
     EndPaint(control.hwnd, &paint);
 }
 

@@ -52,6 +52,7 @@ class FormWindow {
         std::unique_ptr<Picture> picture;
         POINT lastPointer{};  // where the pointer was at the last counted move
         bool buttonDown = false;
+        int pressedArrow = -1;  // spin: 0 left, 1 right, -1 none
     };
 
     static LRESULT CALLBACK formProc(HWND hwnd, UINT message, WPARAM w, LPARAM l);
@@ -65,6 +66,7 @@ class FormWindow {
     void createControl(Control& control);
     void addTooltips();
     void paintPicture(const Control& control);
+    void paintSpin(const Control& control);
     LRESULT colour(const Control& control, HDC dc) const;
     void deliver(std::string_view control, EventKind kind);
     bool pointerMoved(HWND surface, POINT& last, LPARAM l) const;

@@ -98,6 +98,31 @@ TEST_F(Forms, TheDialogsControlsAreRealWindowsWithTheirTexts) {
     EXPECT_EQ(client.bottom, 296);
 }
 
+TEST_F(Forms, FontsByTheirOwnNamesAtTheirPointSizes) {
+    auto form = build(dialog::settingsDesign());
+    const struct {
+        const char* control;
+        const wchar_t* face;
+        LONG height;  // pixels at 96 dots an inch, as a character height
+        LONG weight;
+    } cases[] = {
+        {"Label7", L"MS Sans Serif", -16, FW_BOLD},       // 12 points
+        {"Label9", L"MS Sans Serif", -13, FW_BOLD},       // 9.75 points
+        {"panInterval", L"MS Sans Serif", -11, FW_BOLD},  // 8.25 points
+        {"SSCommand4", L"System", -13, FW_BOLD},
+    };
+    for (const auto& c : cases) {
+        const auto font =
+            reinterpret_cast<HFONT>(SendMessageW(form->controlWindow(c.control), WM_GETFONT, 0, 0));
+        ASSERT_NE(font, nullptr) << c.control;
+        LOGFONTW spec{};
+        GetObjectW(font, sizeof(spec), &spec);
+        EXPECT_STREQ(spec.lfFaceName, c.face) << c.control;
+        EXPECT_EQ(spec.lfHeight, c.height) << c.control;
+        EXPECT_EQ(spec.lfWeight, c.weight) << c.control;
+    }
+}
+
 TEST_F(Forms, TabOrderFollowsTheTable) {
     auto form = build(dialog::settingsDesign());
     std::vector<std::wstring> order;
