@@ -73,6 +73,7 @@ for preset in win32 win64; do
     rm -rf "$data" && mkdir -p "$data"
     convert assets/title.bmp "$data/title.png"
     convert assets/dialog-logo.jpg "$data/dialog-logo.png"
+    cp assets/title.bmp "$data/café à la carte.bmp"
     echo "not a picture" >"$data/not-a-picture.jpg"
     : >"$data/empty.bmp"
     head -c 300 assets/dialog-logo.jpg >"$data/truncated.jpg"

@@ -96,31 +96,45 @@ FormWindow::FormWindow(const FormDesign& design, EventSink& sink, HINSTANCE inst
                     instance_, this);
     if (!hwnd_) throw RuntimeError::outOfMemory();
     GetCursorPos(&lastPointer_);
-    createControls();
-    addTooltips();
-    if (const int icon = iconAsset(design.icon)) {
-        bigIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXICON),
-                                                 GetSystemMetrics(SM_CYICON), 0));
-        smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), 0));
-        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+    try {
+        createControls();
+        addTooltips();
+        if (const int icon = iconAsset(design.icon)) {
+            bigIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
+                                                     GetSystemMetrics(SM_CXICON),
+                                                     GetSystemMetrics(SM_CYICON), 0));
+            smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon),
+                                                       IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                       GetSystemMetrics(SM_CYSMICON), 0));
+            SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+            SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+        }
+        if (previewParent_) SetTimer(hwnd_, kParentWatchTimer, kParentWatchMilliseconds, nullptr);
+    } catch (...) {
+        destroyed_ = nullptr;  // never counted as a window
+        release();
+        throw;
     }
-    if (previewParent_) SetTimer(hwnd_, kParentWatchTimer, kParentWatchMilliseconds, nullptr);
 }
 
 FormWindow::~FormWindow() {
+    release();
+}
+
+void FormWindow::release() {
     sink_ = nullptr;  // the core may be gone already: no Unload from here
     if (hwnd_) DestroyWindow(hwnd_);
     for (HFONT font : fonts_) DeleteObject(font);
+    fonts_.clear();
     for (const auto& control : controls_) {
         if (control->brush) DeleteObject(control->brush);
     }
-    DeleteObject(backBrush_);
+    controls_.clear();
+    if (backBrush_) DeleteObject(backBrush_);
+    backBrush_ = nullptr;
     if (bigIcon_) DestroyIcon(bigIcon_);
     if (smallIcon_) DestroyIcon(smallIcon_);
+    bigIcon_ = smallIcon_ = nullptr;
 }
 
 // --- Building -------------------------------------------------------------------------

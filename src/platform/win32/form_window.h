@@ -60,6 +60,8 @@ class FormWindow {
     static LRESULT CALLBACK controlProc(HWND hwnd, UINT message, WPARAM w, LPARAM l,
                                         UINT_PTR subclass, DWORD_PTR data);
 
+    // Destroys the window (without telling the core) and frees what it drew with.
+    void release();
     LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
     LRESULT onControlMessage(Control& control, UINT message, WPARAM w, LPARAM l);
     void createControls();

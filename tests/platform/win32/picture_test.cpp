@@ -88,6 +88,11 @@ TEST_F(Pictures, FitsTheControl) {
     }
 }
 
+TEST_F(Pictures, PathsBeyondASCIILoad) {
+    const Pixels pixels = decode(PELANDRA_TEST_DATA_DIR L"caf\u00e9 \u00e0 la carte.bmp");
+    EXPECT_EQ(pixels.width, 613);
+}
+
 TEST_F(Pictures, FailuresCarryTheirNumbers) {
     const struct {
         const wchar_t* path;
