@@ -46,12 +46,19 @@ void PictureWidget::setPicture(QImage picture) {
     update();
 }
 
+void PictureWidget::setScale(double scale) {
+    scale_ = scale;
+    update();
+}
+
 void PictureWidget::paintEvent(QPaintEvent*) {
     if (picture_.isNull()) return;
     QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (stretch_) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         painter.drawImage(rect(), picture_);
+    } else if (scale_ != 1.0) {
+        painter.drawImage(QRectF(QPointF(0, 0), QSizeF(picture_.size()) * scale_), picture_);
     } else {
         painter.drawImage(QPoint(0, 0), picture_);
     }

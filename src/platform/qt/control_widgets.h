@@ -33,6 +33,8 @@ class PictureWidget : public QWidget {
     PictureWidget(QWidget* parent, bool stretch, Raise raise);
     void setPicture(QImage picture);
     const QImage& picture() const { return picture_; }
+    // An unstretched picture is drawn at this fraction of its size (a scaled-down show).
+    void setScale(double scale);
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,6 +46,7 @@ class PictureWidget : public QWidget {
     bool stretch_;
     Raise raise_;
     QImage picture_;
+    double scale_ = 1.0;
     bool pressed_ = false;
 };
 

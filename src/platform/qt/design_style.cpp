@@ -1,6 +1,7 @@
 #include "design_style.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cmath>
 
 namespace pelandra::qt {
@@ -17,7 +18,7 @@ QColor colourOf(Colour colour) {
     return {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
 }
 
-QFont fontOf(const FontSpec& spec) {
+QFont fontOf(const FontSpec& spec, double scale) {
     QFont font;
     // Liberation Sans has the narrow metrics the layouts were drawn for; DejaVu Sans is the
     // fallback every Debian has.
@@ -25,7 +26,7 @@ QFont fontOf(const FontSpec& spec) {
         {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans")});
     font.setStyleHint(QFont::SansSerif);
     const float points = spec.points > 0 ? spec.points : 8.25f;
-    font.setPixelSize(int(std::lround(double(points) * 96.0 / 72.0)));
+    font.setPixelSize(std::max(1, int(std::lround(double(points) * 96.0 / 72.0 * scale))));
     font.setBold(spec.bold || spec.name == "System");
     return font;
 }

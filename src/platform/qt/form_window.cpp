@@ -5,7 +5,9 @@
 #include <QIcon>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
 #include <vector>
 
@@ -27,13 +29,18 @@ void paint(QWidget& widget, const ControlDesign& design) {
         palette.setColor(QPalette::ButtonText, colourOf(design.foreColour));
     }
     widget.setPalette(palette);
-    if (!design.font.name.empty()) widget.setFont(fontOf(design.font));
 }
 
 QImage designPicture(std::string_view asset) {
     if (asset.empty()) return {};
     QImageReader reader(assetPath(asset));
     return reader.read();
+}
+
+// Events a hosted show leaves to its host, which watches the keyboard and mouse itself.
+bool isInput(EventKind kind) {
+    return kind == EventKind::KeyDown || kind == EventKind::MouseDown ||
+           kind == EventKind::MouseMove || kind == EventKind::Click;
 }
 
 bool takesFocus(const ControlDesign& design) {
@@ -113,11 +120,35 @@ void FormWindow::build(const ControlDesign& design) {
     }
     widget->setObjectName(QString::fromUtf8(design.name.data(), qsizetype(design.name.size())));
     paint(*widget, design);
-    widget->setGeometry(pixelRect(design.geometry));
     if (!design.tooltip.empty()) widget->setToolTip(toQString(design.tooltip));
     if (!takesFocus(design)) widget->setFocusPolicy(Qt::NoFocus);
     widget->setHidden(!design.visible);
-    controls_.emplace(name, widget);
+    const Control& placed = controls_[name] = {widget, design.geometry, design.font};
+    applyPlacement(placed);
+}
+
+void FormWindow::applyPlacement(const Control& control) {
+    const QRect layout = pixelRect(control.where);
+    control.widget->setGeometry(control.widget->parentWidget() == this
+                                    ? projection_.onWindow(layout)
+                                    : projection_.inside(layout));
+    if (!control.font.name.empty())
+        control.widget->setFont(fontOf(control.font, projection_.scale));
+    if (auto* picture = dynamic_cast<PictureWidget*>(control.widget)) {
+        picture->setScale(projection_.scale);
+    }
+}
+
+void FormWindow::place(std::string_view control, const Twips& where) {
+    if (control == name_) {
+        setGeometry(pixelRect(where));
+        return;
+    }
+    const auto found = controls_.find(control);
+    if (found == controls_.end()) return;
+    found->second.where = where;
+    applyPlacement(found->second);
+    if (notice_ != nullptr) placeNotice();
 }
 
 void FormWindow::orderTabs(const FormDesign& design) {
@@ -138,7 +169,7 @@ void FormWindow::orderTabs(const FormDesign& design) {
 
 QWidget* FormWindow::control(std::string_view control) const {
     const auto found = controls_.find(control);
-    return found == controls_.end() ? nullptr : found->second;
+    return found == controls_.end() ? nullptr : found->second.widget;
 }
 
 QTimer* FormWindow::timer(std::string_view control) const {
@@ -153,11 +184,82 @@ void FormWindow::coverScreen() {
 
 void FormWindow::maximise() {
     maximised_ = true;
+    if (hosted_) return;  // the host's client area is the whole screen there
     move(0, 0);
     if (isVisible()) coverScreen();
 }
 
+void FormWindow::embed(QWindow* host, QSize hostSize, QSize layoutSize) {
+    hosted_ = true;
+    layoutSize_ = layoutSize;
+    // No frame, no stacking above others; inside the root window (a show started with
+    // "-root" by hand) no window manager takes it either.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(false);
+    if (host != nullptr) {
+        setAttribute(Qt::WA_NativeWindow);
+        winId();  // creates the native window so it can be given its parent
+        windowHandle()->setParent(host);
+    }
+    followHost(hostSize);
+}
+
+void FormWindow::followHost(QSize hostSize) {
+    setGeometry(QRect(QPoint(0, 0), hostSize));
+    projection_ = fitInto(layoutSize_, hostSize);
+    for (const auto& [name, control] : controls_) applyPlacement(control);
+    if (notice_ != nullptr) placeNotice();
+}
+
+void FormWindow::setNotice(const QString& text) {
+    if (text.isEmpty()) {
+        delete notice_;
+        notice_ = nullptr;
+        return;
+    }
+    if (notice_ == nullptr) {
+        notice_ = new QLabel(this);
+        notice_->setObjectName(QStringLiteral("notice"));
+        notice_->setTextFormat(Qt::PlainText);
+        notice_->setAlignment(Qt::AlignCenter);
+        notice_->setWordWrap(true);
+        notice_->setAutoFillBackground(true);
+        QPalette palette = notice_->palette();
+        palette.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
+        palette.setColor(QPalette::WindowText, Qt::white);
+        notice_->setPalette(palette);
+    }
+    notice_->setText(text);
+    placeNotice();
+    notice_->show();
+    notice_->raise();
+}
+
+void FormWindow::placeNotice() {
+    // Centred on the photo area: the largest control on the window holds it.
+    QRect area = rect();
+    int largest = 0;
+    for (const auto& [name, control] : controls_) {
+        const QRect shown(control.widget->mapTo(this, QPoint(0, 0)), control.widget->size());
+        if (control.widget->isVisibleTo(this) && shown.width() * shown.height() > largest) {
+            largest = shown.width() * shown.height();
+            area = shown;
+        }
+    }
+    notice_->setFont(fontOf({"MS Sans Serif", 9.75f, true}, projection_.scale));
+    const int margin = projection_.length(12);
+    const QSize wanted(area.width() * 3 / 4, area.height() / 3);
+    notice_->setContentsMargins(margin, margin, margin, margin);
+    notice_->setGeometry(
+        QRect(area.center() - QPoint(wanted.width() / 2, wanted.height() / 2), wanted));
+}
+
 void FormWindow::present() {
+    if (hosted_) {
+        show();  // never activated, raised or holding the keyboard: the host owns input
+        return;
+    }
     if (style_ == WindowStyle::FullScreen) {
         if (maximised_) {
             coverScreen();
@@ -182,6 +284,7 @@ void FormWindow::present() {
 }
 
 void FormWindow::raiseEvent(const std::string& control, EventKind kind) {
+    if (hosted_ && isInput(kind)) return;
     sink_.handle(name_, control, kind);
 }
 

@@ -8,6 +8,10 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/qt/host_fit.h"
+
+class QLabel;
+class QWindow;
 
 namespace pelandra::qt {
 
@@ -24,8 +28,23 @@ class FormWindow : public QWidget {
 
     // Left and top 0 and the whole primary screen (applied when shown).
     void maximise();
-    // Shows the window: full screen and holding the keyboard, or centred as a dialog.
+    // Shows the window: full screen and holding the keyboard, or centred as a dialog; a
+    // hosted window just appears inside its host.
     void present();
+    // Places a control (or, for the window's own name, the window) in twips.
+    void place(std::string_view control, const Twips& where);
+
+    // Runs the window inside another program's window (`host`, or none in tests) of
+    // `hostSize` pixels, laid out for `layoutSize`: no frame, not top-most, no input.
+    void embed(QWindow* host, QSize hostSize, QSize layoutSize);
+    bool hosted() const { return hosted_; }
+    // Fills the host again after it was resized, keeping the layout scaled to fit.
+    void followHost(QSize hostSize);
+    const Projection& projection() const { return projection_; }
+    // A message drawn over the photo area in place of a box nobody could see or close;
+    // an empty text removes it.
+    void setNotice(const QString& text);
+    QLabel* notice() const { return notice_; }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -34,7 +53,15 @@ class FormWindow : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    struct Control {
+        QWidget* widget = nullptr;
+        Twips where;
+        FontSpec font;
+    };
+
     void build(const ControlDesign& design);
+    void applyPlacement(const Control& control);
+    void placeNotice();
     void orderTabs(const FormDesign& design);
     void raiseEvent(const std::string& control, EventKind kind);
     void coverScreen();
@@ -43,8 +70,12 @@ class FormWindow : public QWidget {
     std::string name_;
     WindowStyle style_;
     bool maximised_ = false;
+    bool hosted_ = false;
+    QSize layoutSize_;
+    Projection projection_;
+    QLabel* notice_ = nullptr;
     QWidget* firstFocus_ = nullptr;
-    std::map<std::string, QWidget*, std::less<>> controls_;
+    std::map<std::string, Control, std::less<>> controls_;
     std::map<std::string, QTimer*, std::less<>> timers_;
 };
 

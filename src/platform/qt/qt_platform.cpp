@@ -1,15 +1,21 @@
 #include "qt_platform.h"
 
+#include <unistd.h>
+
 #include <QFontMetrics>
 #include <QIcon>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
+#include "control/command_line.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/picture_loader.h"
@@ -30,13 +36,83 @@ Text joinArguments(int argc, char** argv) {
     return fromUtf8(line);
 }
 
+// What the arguments and the environment ask for; a settings request never runs hosted.
+std::optional<HostRequest> requestedHost(int argc, char** argv, TextView commandLine) {
+    if (isSettingsMode(commandLine)) return std::nullopt;
+    const std::vector<std::string_view> arguments(argv + std::min(argc, 1), argv + argc);
+    return hostRequest(std::getenv("XSCREENSAVER_WINDOW"), arguments);
+}
+
+// The host ends a hosted show with SIGTERM (or a user with ^C): nothing needs cleaning up,
+// and the host expects a clean status, so end at once with 0.
+extern "C" void endOnSignal(int) {
+    _exit(0);
+}
+
+void endOnTermination() {
+    struct sigaction action {};
+    action.sa_handler = endOnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// A message box's text on one line: every run of line breaks becomes one blank.
+Text oneLine(TextView text) {
+    Text line;
+    for (const char16_t unit : text) {
+        const bool lineBreak = unit == u'\r' || unit == u'\n';
+        if (!lineBreak) {
+            line += unit;
+        } else if (line.empty() || line.back() != u' ') {
+            line += u' ';
+        }
+    }
+    return line;
+}
+
 }  // namespace
 
 QtPlatform::QtPlatform(int& argc, char** argv)
     : commandLine_(joinArguments(argc, argv)),  // before Qt takes its own options out
       settings_(IniSettings::defaultFile()),
       lockFile_(InstanceLock::defaultPath()) {
-    if (QApplication::instance() == nullptr) ownApp_ = std::make_unique<QApplication>(argc, argv);
+    const auto host = requestedHost(argc, argv, commandLine_);
+    if (QApplication::instance() == nullptr) {
+        // A host window is an X window, even in a session that also offers Wayland.
+        if (host && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+            qputenv("QT_QPA_PLATFORM", "xcb");
+        }
+        ownApp_ = std::make_unique<QApplication>(argc, argv);
+    }
+    if (host) attachToHost(*host);
+}
+
+void QtPlatform::attachToHost(const HostRequest& request) {
+    x11Host_ = X11Host::attach(request);
+    if (!x11Host_) {
+        printError(u"pelandra-saver: the window to run in does not exist; running full screen");
+        return;
+    }
+    hostWindow_.reset(QWindow::fromWinId(WId(x11Host_->window())));
+    x11Host_->onResized([this](QSize size) { followHost(size); });
+    x11Host_->onGone([this] { endProcess(0); });
+    endOnTermination();
+    hostIn(hostWindow_.get(), x11Host_->size());
+}
+
+void QtPlatform::hostIn(QWindow* host, QSize hostSize) {
+    hosting_ = Hosting{host, hostSize, layoutSizeFor(hostSize)};
+}
+
+void QtPlatform::followHost(QSize size) {
+    if (!hosting_) return;
+    hosting_->size = size;
+    for (const auto& [name, window] : windows_) {
+        if (!window->hosted()) continue;
+        window->followHost(size);
+        if (x11Host_ && window->isVisible()) x11Host_->fill(window->winId());
+    }
 }
 
 QtPlatform::~QtPlatform() {
@@ -70,11 +146,14 @@ QWidget& QtPlatform::widgetFor(std::string_view form, std::string_view control) 
 // --- Process ---------------------------------------------------------------------------
 
 bool QtPlatform::previousInstance() {
+    // A host may run several copies at once (its preview and its full screen).
+    if (hosting_) return false;
     return !lock_.acquire(lockFile_);
 }
 
 int32_t QtPlatform::showCursor(bool show) {
     cursorCount_ += show ? 1 : -1;
+    if (hosting_) return cursorCount_;  // the pointer belongs to the host
     const bool hide = cursorCount_ < 0;
     if (hide && !cursorHidden_) {
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
@@ -94,19 +173,30 @@ void QtPlatform::endProcess(int status) {
 void QtPlatform::printError(TextView line) {
     std::fprintf(stderr, "%s\n", toUtf8(line).c_str());
     std::fflush(stderr);
+    lastPrinted_ = line;
 }
 
 // --- Windows ---------------------------------------------------------------------------
 
 void QtPlatform::createForm(const FormDesign& design, EventSink& sink) {
-    windows_[std::string(design.name)] = std::make_unique<FormWindow>(design, sink);
+    auto window = std::make_unique<FormWindow>(design, sink);
+    if (hosting_ && design.style == WindowStyle::FullScreen) {
+        window->embed(hosting_->parent, hosting_->size, hosting_->layout);
+    }
+    windows_[std::string(design.name)] = std::move(window);
 }
 
 void QtPlatform::showForm(std::string_view form) {
-    windowFor(form).present();
+    FormWindow& window = windowFor(form);
+    window.present();
+    if (x11Host_ && window.hosted()) x11Host_->fill(window.winId());
 }
 
 ScreenSize QtPlatform::screenSize() {
+    if (hosting_) {
+        return {float(hosting_->layout.width() * kTwipsPerPixel),
+                float(hosting_->layout.height() * kTwipsPerPixel)};
+    }
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return {};
     const QSize size = screen->geometry().size();
@@ -118,7 +208,8 @@ void QtPlatform::maximiseForm(std::string_view form) {
 }
 
 void QtPlatform::setGeometry(std::string_view form, std::string_view control, Twips where) {
-    widgetFor(form, control).setGeometry(pixelRect(where));
+    widgetFor(form, control);  // an unknown name is an invalid argument
+    windowFor(form).place(control, where);
 }
 
 void QtPlatform::setVisible(std::string_view form, std::string_view control, bool visible) {
@@ -147,9 +238,28 @@ void QtPlatform::loadPicture(std::string_view form, std::string_view control, Te
     auto* picture = dynamic_cast<PictureWidget*>(&widgetFor(form, control));
     if (picture == nullptr) throw RuntimeError::invalidArgument();
     picture->setPicture(loadPictureAtSize(toUtf8(path), picture->size()));
+    if (hosting_) {
+        windowFor(form).setNotice({});  // the photos are back: the message has gone
+        lastPrinted_.clear();
+    }
+}
+
+void QtPlatform::showInHost(TextView prompt) {
+    // Said once on standard error (the host's log), not on every tick that repeats it.
+    const Text line = oneLine(prompt);
+    if (line != lastPrinted_) printError(line);
+    const QString text = toQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (const auto& [name, window] : windows_) {
+        if (window->hosted()) window->setNotice(text);
+    }
 }
 
 void QtPlatform::messageBox(TextView prompt, TextView title) {
+    // A box on a screen the host owns could be neither seen nor closed.
+    if (hosting_) {
+        showInHost(prompt);
+        return;
+    }
     QWidget* owner = QApplication::activeWindow();
     for (const auto& [name, window] : windows_) {
         if (owner == nullptr && window->isVisible()) owner = window.get();

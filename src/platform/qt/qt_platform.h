@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,9 @@
 #include "platform/qt/form_window.h"
 #include "platform/qt/ini_settings.h"
 #include "platform/qt/instance_lock.h"
+#include "platform/qt/x11_host.h"
+
+class QWindow;
 
 namespace pelandra::qt {
 
@@ -25,6 +29,13 @@ class QtPlatform : public Platform {
 
     // The window built for `form`, for tests; nullptr before createForm.
     FormWindow* window(std::string_view form) const;
+
+    // Runs the show inside another program's window: `host` (none in tests) of `hostSize`
+    // pixels. Then there is no instance lock, no input, no pointer change and no message box
+    // (its text goes on the show and to standard error). The constructor calls this when
+    // the environment or the arguments name a window that exists.
+    void hostIn(QWindow* host, QSize hostSize);
+    bool hosted() const { return hosting_.has_value(); }
 
     // Where settings and the instance lock live (tests point these elsewhere).
     void setSettingsFile(QString file) { settings_ = IniSettings(std::move(file)); }
@@ -56,11 +67,24 @@ class QtPlatform : public Platform {
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
 
   private:
+    struct Hosting {
+        QWindow* parent = nullptr;
+        QSize size;
+        QSize layout;
+    };
+
+    void attachToHost(const HostRequest& request);
+    void followHost(QSize size);
+    void showInHost(TextView prompt);
     FormWindow& windowFor(std::string_view form) const;
     QWidget& widgetFor(std::string_view form, std::string_view control) const;
 
     std::unique_ptr<QApplication> ownApp_;
     Text commandLine_;
+    std::optional<Hosting> hosting_;
+    std::unique_ptr<X11Host> x11Host_;
+    std::unique_ptr<QWindow> hostWindow_;
+    Text lastPrinted_;  // a hosted show says the same thing once, not on every tick
     IniSettings settings_;
     std::string lockFile_;
     InstanceLock lock_;

@@ -1,0 +1,29 @@
+// Whether the show is to run inside another program's X window (a screen-saver daemon's
+// full-screen window or its settings preview) and which window that is.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace pelandra::qt {
+
+struct HostRequest {
+    enum class Kind { Window, Root };
+    Kind kind = Kind::Window;
+    uint32_t window = 0;  // with Kind::Window: the X window id
+
+    bool operator==(const HostRequest&) const = default;
+};
+
+// An X window id in decimal or 0x-hex; nullopt for anything else, zero, or more than 32 bits.
+std::optional<uint32_t> parseWindowId(std::string_view text);
+
+// The window the show is asked to run in: "-window-id ID" first, then the environment's
+// XSCREENSAVER_WINDOW (`environment`, nullptr when unset), then "-root" (the root window).
+// An id that does not parse counts as not given. `arguments` exclude the program's path.
+std::optional<HostRequest> hostRequest(const char* environment,
+                                       std::span<const std::string_view> arguments);
+
+}  // namespace pelandra::qt

@@ -1,0 +1,117 @@
+#include "x11_host.h"
+
+#include <xcb/xcb.h>
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <cmath>
+#include <cstdlib>
+
+namespace pelandra::qt {
+
+namespace {
+
+xcb_connection_t* qtConnection() {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (app == nullptr) return nullptr;
+    auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 == nullptr ? nullptr : x11->connection();
+}
+
+// The root window of the screen DISPLAY names (the default screen).
+uint32_t defaultRoot(xcb_connection_t* connection) {
+    int screen = 0;
+    char* host = nullptr;
+    int display = 0;
+    if (xcb_parse_display(nullptr, &host, &display, &screen) != 0) std::free(host);
+    xcb_screen_iterator_t roots = xcb_setup_roots_iterator(xcb_get_setup(connection));
+    for (int i = 0; i < screen && roots.rem > 1; ++i) xcb_screen_next(&roots);
+    return roots.rem > 0 ? roots.data->root : 0;
+}
+
+}  // namespace
+
+std::unique_ptr<X11Host> X11Host::attach(const HostRequest& request) {
+    xcb_connection_t* connection = qtConnection();
+    if (connection == nullptr) return nullptr;
+    const uint32_t root = defaultRoot(connection);
+    const uint32_t window = request.kind == HostRequest::Kind::Root ? root : request.window;
+    if (window == 0) return nullptr;
+
+    // Watch the window for resizing and destruction, keeping whatever this connection
+    // already selected on it (Qt listens on the root window too).
+    xcb_generic_error_t* error = nullptr;  // taken here, so Qt does not log a bad id
+    auto* attributes = xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), &error);
+    std::free(error);
+    if (attributes == nullptr) return nullptr;  // no such window
+    const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    std::free(attributes);
+    xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
+
+    // Asked after the selection, so a window destroyed in between is not missed.
+    auto* geometry =
+        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error);
+    std::free(error);
+    if (geometry == nullptr) return nullptr;
+    std::unique_ptr<X11Host> host(new X11Host(window, window == root));
+    host->resize(geometry->width, geometry->height);
+    std::free(geometry);
+    QCoreApplication::instance()->installNativeEventFilter(host.get());
+    return host;
+}
+
+X11Host::X11Host(uint32_t window, bool isRoot) : window_(window), isRoot_(isRoot) {}
+
+X11Host::~X11Host() {
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->removeNativeEventFilter(this);
+    }
+}
+
+void X11Host::resize(int width, int height) {
+    nativeSize_ = QSize(width, height);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    size_ = QSize(int(std::lround(width / ratio)), int(std::lround(height / ratio)));
+}
+
+void X11Host::fill(uintptr_t child) const {
+    xcb_connection_t* connection = qtConnection();
+    if (connection == nullptr) return;
+    const auto window = uint32_t(child);
+    const uint32_t geometry[] = {0, 0, uint32_t(nativeSize_.width()),
+                                 uint32_t(nativeSize_.height())};
+    xcb_configure_window(connection, window,
+                         XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
+                             XCB_CONFIG_WINDOW_HEIGHT,
+                         geometry);
+    xcb_map_window(connection, window);
+    xcb_flush(connection);
+}
+
+bool X11Host::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+    if (eventType != "xcb_generic_event_t") return false;
+    const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    switch (event->response_type & 0x7F) {
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto* configure = static_cast<const xcb_configure_notify_event_t*>(message);
+            if (configure->window != window_) break;
+            if (QSize(configure->width, configure->height) != nativeSize_) {
+                resize(configure->width, configure->height);
+                if (resized_) resized_(size_);
+            }
+            break;
+        }
+        case XCB_DESTROY_NOTIFY: {
+            const auto* destroy = static_cast<const xcb_destroy_notify_event_t*>(message);
+            if (destroy->window == window_ && gone_) gone_();
+            break;
+        }
+        default:
+            break;
+    }
+    return false;
+}
+
+}  // namespace pelandra::qt
