@@ -1,0 +1,288 @@
+// The show inside a host window: which window is asked for, how the show is fitted into it,
+// and what a hosted show leaves to its host (input, pointer, lock, message boxes).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "control/program.h"
+#include "platform/qt/control_widgets.h"
+#include "platform/qt/design_style.h"
+#include "platform/qt/host_fit.h"
+#include "platform/qt/host_request.h"
+#include "platform/qt/instance_lock.h"
+#include "platform/qt/qt_platform.h"
+#include "recording_sink.h"
+#include "show/show_design.h"
+
+namespace pelandra::qt {
+namespace {
+
+using testing::RecordingSink;
+
+// --- Which window ----------------------------------------------------------------------
+
+TEST(WindowId, IsDecimalOrHexAndFitsThirtyTwoBits) {
+    const std::vector<std::pair<const char*, std::optional<uint32_t>>> cases = {
+        {"12345", 12345},
+        {"0x1a00004", 0x1a00004},
+        {"0X10", 16},
+        {"4294967295", 0xFFFFFFFFu},
+        {"0xffffffff", 0xFFFFFFFFu},
+        {"4294967296", std::nullopt},
+        {"0x100000000", std::nullopt},
+        {"0", std::nullopt},
+        {"0x0", std::nullopt},
+        {"", std::nullopt},
+        {"0x", std::nullopt},
+        {"-5", std::nullopt},
+        {"+5", std::nullopt},
+        {"0x-1", std::nullopt},
+        {" 5", std::nullopt},
+        {"5 ", std::nullopt},
+        {"12abc", std::nullopt},
+        {"0x1g", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        EXPECT_EQ(parseWindowId(text), expected) << '"' << text << '"';
+    }
+}
+
+struct RequestCase {
+    const char* name;
+    const char* environment;
+    std::vector<std::string_view> arguments;
+    std::optional<HostRequest> expected;
+};
+
+constexpr HostRequest window(uint32_t id) {
+    return {HostRequest::Kind::Window, id};
+}
+constexpr HostRequest kRoot{HostRequest::Kind::Root, 0};
+
+class HostRequestTest : public ::testing::TestWithParam<RequestCase> {};
+
+TEST_P(HostRequestTest, PicksTheWindowToRunIn) {
+    const RequestCase& c = GetParam();
+    EXPECT_EQ(hostRequest(c.environment, c.arguments), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, HostRequestTest,
+    ::testing::Values(
+        RequestCase{"Nothing", nullptr, {}, std::nullopt},
+        RequestCase{"OrdinaryShow", nullptr, {"/s"}, std::nullopt},
+        RequestCase{"EnvironmentDecimal", "2097153", {}, window(2097153)},
+        RequestCase{"EnvironmentHex", "0x200001", {}, window(0x200001)},
+        RequestCase{"EnvironmentJunk", "abc", {}, std::nullopt},
+        RequestCase{"EnvironmentEmpty", "", {}, std::nullopt},
+        RequestCase{"Root", nullptr, {"-root"}, kRoot},
+        RequestCase{"EnvironmentBeforeRoot", "0x2a", {"-root"}, window(42)},
+        RequestCase{"JunkEnvironmentThenRoot", "junk", {"-root"}, kRoot},
+        RequestCase{"WindowIdArgument", nullptr, {"-window-id", "0x2a"}, window(42)},
+        RequestCase{"WindowIdBeforeEnvironment", "7", {"-window-id", "9"}, window(9)},
+        RequestCase{"WindowIdBeforeRoot", nullptr, {"-root", "-window-id", "9"}, window(9)},
+        RequestCase{"WindowIdWithoutValue", nullptr, {"-window-id"}, std::nullopt},
+        RequestCase{"BadWindowIdThenRoot", nullptr, {"-window-id", "x", "-root"}, kRoot},
+        RequestCase{"BadWindowIdThenEnvironment", "5", {"-window-id", "x"}, window(5)}),
+    [](const auto& test) { return std::string(test.param.name); });
+
+// --- How the show is fitted --------------------------------------------------------------
+
+TEST(Fit, LaysOutForTheHostFromEightHundredBySixHundredUp) {
+    const std::vector<std::pair<QSize, QSize>> cases = {
+        {{800, 600}, {800, 600}}, {{1024, 768}, {1024, 768}}, {{1920, 1080}, {1920, 1080}},
+        {{320, 240}, {800, 600}}, {{799, 600}, {800, 600}},   {{1024, 599}, {800, 600}},
+        {{0, 0}, {800, 600}},
+    };
+    for (const auto& [host, layout] : cases) {
+        EXPECT_EQ(layoutSizeFor(host), layout) << host.width() << " x " << host.height();
+    }
+}
+
+TEST(Fit, ShrinksToTheTighterSideAndCentres) {
+    struct Case {
+        QSize layout, host;
+        double scale;
+        QPoint offset;
+    };
+    const std::vector<Case> cases = {
+        {{800, 600}, {800, 600}, 1.0, {0, 0}},
+        {{800, 600}, {320, 240}, 0.4, {0, 0}},
+        {{800, 600}, {480, 240}, 0.4, {80, 0}},
+        {{800, 600}, {400, 400}, 0.5, {0, 50}},
+        {{800, 600}, {160, 600}, 0.2, {0, 240}},
+        {{1024, 768}, {1280, 1024}, 1.0, {128, 128}},
+        {{1024, 768}, {800, 768}, 800.0 / 1024, {0, 84}},
+    };
+    for (const auto& c : cases) {
+        const Projection fit = fitInto(c.layout, c.host);
+        EXPECT_DOUBLE_EQ(fit.scale, c.scale) << c.host.width() << " x " << c.host.height();
+        EXPECT_EQ(fit.offset, c.offset) << c.host.width() << " x " << c.host.height();
+    }
+}
+
+TEST(Fit, ScalesEdgesSoNeighboursStayFlush) {
+    const Projection fit{0.4, QPoint(80, 0)};
+    // Frame and caption of the 800 x 600 layout meet at y = 489.
+    const QRect frame = fit.onWindow({4, 0, 793, 489});
+    const QRect caption = fit.onWindow({274, 489, 253, 24});
+    EXPECT_EQ(frame.bottom() + 1, caption.top());
+    EXPECT_EQ(frame, QRect(82, 0, 317, 196));
+    EXPECT_EQ(fit.inside({8, 8, 777, 473}), QRect(3, 3, 311, 189));  // no offset inside a panel
+}
+
+TEST(Fit, FontsShrinkWithTheLayoutButNeverVanish) {
+    const FontSpec caption{"MS Sans Serif", 9.75f, true};
+    EXPECT_EQ(fontOf(caption).pixelSize(), 13);
+    EXPECT_EQ(fontOf(caption, 1.0).pixelSize(), 13);
+    EXPECT_EQ(fontOf(caption, 0.4).pixelSize(), 5);
+    EXPECT_EQ(fontOf(caption, 0.01).pixelSize(), 1);
+}
+
+// --- A hosted show -----------------------------------------------------------------------
+
+int argc = 1;
+char program[] = "pelandra-saver";
+char* argv[] = {program, nullptr};
+
+class HostedShowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        platform.setSettingsFile(folder.filePath("screensaver.ini"));
+        platform.setLockFile(lockFile());
+    }
+    std::string lockFile() const { return folder.filePath("lock").toStdString(); }
+    QWidget* widget(const char* control) {
+        return platform.window("Form1")->findChild<QWidget*>(control);
+    }
+    void startShow(QSize host) {
+        platform.hostIn(nullptr, host);
+        saver.main();
+        ASSERT_NE(platform.window("Form1"), nullptr);
+    }
+
+    QTemporaryDir folder;
+    QtPlatform platform{argc, argv};
+    Program saver{platform};
+};
+
+TEST_F(HostedShowTest, APreviewIsTheDesignScaledDownInsideTheHost) {
+    startShow({320, 240});
+    FormWindow* form = platform.window("Form1");
+    EXPECT_EQ(platform.screenSize().width, 12000.0f);
+    EXPECT_EQ(platform.screenSize().height, 9000.0f);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->geometry(), QRect(0, 0, 320, 240));
+    EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    // The 800 x 600 column (frame 4,0 793x489; photo 8,8 inside; caption 274,489;
+    // logo 119,513) at two fifths.
+    EXPECT_EQ(widget("SSPanel1")->geometry(), QRect(2, 0, 317, 196));
+    EXPECT_EQ(widget("Image1")->geometry(), QRect(3, 3, 311, 189));
+    EXPECT_EQ(widget("panYear")->geometry(), QRect(110, 196, 101, 9));
+    EXPECT_EQ(widget("Image2")->geometry(), QRect(48, 205, 225, 27));
+    EXPECT_EQ(widget("panYear")->font().pixelSize(), 5);
+}
+
+TEST_F(HostedShowTest, AFullScreenHostIsLaidOutAtItsOwnSize) {
+    startShow({1024, 768});
+    FormWindow* form = platform.window("Form1");
+    EXPECT_EQ(platform.screenSize().width, 1024.0f * 15);
+    EXPECT_EQ(platform.screenSize().height, 768.0f * 15);
+    EXPECT_EQ(form->geometry(), QRect(0, 0, 1024, 768));
+    EXPECT_EQ(form->projection(), Projection{});
+    EXPECT_EQ(widget("panYear")->font().pixelSize(), 13);
+    EXPECT_EQ(widget("panYear")->geometry().top(), 582);  // the column lowered as standalone
+}
+
+TEST_F(HostedShowTest, FollowsTheHostWhenItIsResized) {
+    startShow({320, 240});
+    FormWindow* form = platform.window("Form1");
+    form->followHost({480, 240});
+    EXPECT_EQ(form->geometry(), QRect(0, 0, 480, 240));
+    // Still the core's layout, not the design table's, now centred across the width.
+    EXPECT_EQ(widget("SSPanel1")->geometry(), QRect(82, 0, 317, 196));
+    EXPECT_EQ(widget("panYear")->geometry(), QRect(190, 196, 101, 9));
+}
+
+TEST_F(HostedShowTest, LeavesKeyboardMouseAndPointerToTheHost) {
+    platform.hostIn(nullptr, {320, 240});
+    RecordingSink sink;
+    platform.createForm(show::form1Design(), sink);
+    platform.showForm("Form1");
+    FormWindow* form = platform.window("Form1");
+    QTest::keyClick(form, Qt::Key_A);
+    QTest::mouseMove(form, QPoint(5, 235));
+    QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(5, 235));
+    QTest::mouseMove(widget("Image1"), QPoint(20, 20));
+    QTest::mouseClick(widget("Image1"), Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_EQ(sink.input(), std::vector<std::string>{});
+    EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
+
+    EXPECT_EQ(platform.showCursor(false), -1);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(platform.showCursor(true), 0);
+}
+
+TEST_F(HostedShowTest, HoldsNoSingleInstanceLock) {
+    InstanceLock running;
+    ASSERT_TRUE(running.acquire(lockFile()));  // a full-screen copy already runs
+    platform.hostIn(nullptr, {320, 240});
+    EXPECT_FALSE(platform.previousInstance());
+    EXPECT_FALSE(platform.previousInstance());
+}
+
+TEST_F(HostedShowTest, MessagesAreDrawnInTheShowAndSaidOnceUntilThePhotosReturn) {
+    startShow({320, 240});
+    FormWindow* form = platform.window("Form1");
+    // A box would wait for a click nobody can give; fail rather than hang if one opens.
+    bool boxOpened = false;
+    QTimer guard;
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            boxOpened = true;
+            box->close();
+        }
+    });
+    guard.start(200);
+
+    ::testing::internal::CaptureStderr();
+    platform.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
+    platform.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(boxOpened);
+    EXPECT_EQ(said, "Unable to find photographs! Insert the disc.\n");
+    ASSERT_NE(form->notice(), nullptr);
+    EXPECT_TRUE(form->notice()->isVisible());
+    EXPECT_EQ(form->notice()->text(), "Unable to find photographs!\n\nInsert the disc.");
+    QWidget* photo = widget("Image1");
+    EXPECT_TRUE(
+        QRect(photo->mapTo(form, QPoint()), photo->size()).contains(form->notice()->geometry()));
+
+    // A photo that loads takes the message away; the next failure is said again.
+    const std::u16string title = u"" PELANDRA_ASSETS_DIR "/title.bmp";
+    platform.loadPicture("Form1", "Image1", title);
+    EXPECT_EQ(form->notice(), nullptr);
+    ::testing::internal::CaptureStderr();
+    platform.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Unable to find photographs! Insert the disc.\n");
+}
+
+TEST_F(HostedShowTest, ARunTimeErrorIsNotSaidTwice) {
+    startShow({320, 240});
+    ::testing::internal::CaptureStderr();
+    platform.printError(u"Run-time error '53': File not found");
+    platform.messageBox(u"Run-time error '53':\r\n\r\nFile not found", u"SCRNSAVE");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Run-time error '53': File not found\n");
+}
+
+}  // namespace
+}  // namespace pelandra::qt
