@@ -132,8 +132,9 @@ void FormWindow::applyPlacement(const Control& control) {
     control.widget->setGeometry(control.widget->parentWidget() == this
                                     ? projection_.onWindow(layout)
                                     : projection_.inside(layout));
-    if (!control.font.name.empty())
+    if (!control.font.name.empty()) {
         control.widget->setFont(fontOf(control.font, projection_.scale));
+    }
     if (auto* picture = dynamic_cast<PictureWidget*>(control.widget)) {
         picture->setScale(projection_.scale);
     }
@@ -141,7 +142,7 @@ void FormWindow::applyPlacement(const Control& control) {
 
 void FormWindow::place(std::string_view control, const Twips& where) {
     if (control == name_) {
-        setGeometry(pixelRect(where));
+        if (!hosted_) setGeometry(pixelRect(where));  // a hosted window fills its host
         return;
     }
     const auto found = controls_.find(control);

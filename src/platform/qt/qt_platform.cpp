@@ -91,7 +91,7 @@ QtPlatform::QtPlatform(int& argc, char** argv)
 void QtPlatform::attachToHost(const HostRequest& request) {
     x11Host_ = X11Host::attach(request);
     if (!x11Host_) {
-        printError(u"pelandra-saver: the window to run in does not exist; running full screen");
+        printError(u"pelandra-saver: no such X window to run in; running full screen");
         return;
     }
     hostWindow_.reset(QWindow::fromWinId(WId(x11Host_->window())));
