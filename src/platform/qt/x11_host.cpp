@@ -29,21 +29,30 @@ uint32_t defaultRoot(xcb_connection_t* connection) {
     return roots.rem > 0 ? roots.data->root : 0;
 }
 
+// A request's reply, or nullptr on an error, which is taken here so that Qt does not log
+// it (a window id that names nothing is an expected answer).
+template <typename Reply, typename Cookie>
+auto* replyOrNull(Reply* (*reply)(xcb_connection_t*, Cookie, xcb_generic_error_t**),
+                  xcb_connection_t* connection, Cookie cookie) {
+    xcb_generic_error_t* error = nullptr;
+    Reply* answer = reply(connection, cookie, &error);
+    std::free(error);
+    return answer;
+}
+
 }  // namespace
 
 std::unique_ptr<X11Host> X11Host::attach(const HostRequest& request) {
     xcb_connection_t* connection = qtConnection();
     if (connection == nullptr) return nullptr;
-    const uint32_t root = defaultRoot(connection);
-    const uint32_t window = request.kind == HostRequest::Kind::Root ? root : request.window;
+    const uint32_t window =
+        request.kind == HostRequest::Kind::Root ? defaultRoot(connection) : request.window;
     if (window == 0) return nullptr;
 
     // Watch the window for resizing and destruction, keeping whatever this connection
     // already selected on it (Qt listens on the root window too).
-    xcb_generic_error_t* error = nullptr;  // taken here, so Qt does not log a bad id
-    auto* attributes = xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, window), &error);
-    std::free(error);
+    auto* attributes = replyOrNull(xcb_get_window_attributes_reply, connection,
+                                   xcb_get_window_attributes(connection, window));
     if (attributes == nullptr) return nullptr;  // no such window
     const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
     std::free(attributes);
@@ -51,17 +60,16 @@ std::unique_ptr<X11Host> X11Host::attach(const HostRequest& request) {
 
     // Asked after the selection, so a window destroyed in between is not missed.
     auto* geometry =
-        xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), &error);
-    std::free(error);
+        replyOrNull(xcb_get_geometry_reply, connection, xcb_get_geometry(connection, window));
     if (geometry == nullptr) return nullptr;
-    std::unique_ptr<X11Host> host(new X11Host(window, window == root));
+    std::unique_ptr<X11Host> host(new X11Host(window));
     host->resize(geometry->width, geometry->height);
     std::free(geometry);
     QCoreApplication::instance()->installNativeEventFilter(host.get());
     return host;
 }
 
-X11Host::X11Host(uint32_t window, bool isRoot) : window_(window), isRoot_(isRoot) {}
+X11Host::X11Host(uint32_t window) : window_(window) {}
 
 X11Host::~X11Host() {
     if (QCoreApplication::instance() != nullptr) {

@@ -20,7 +20,6 @@ class X11Host : public QAbstractNativeEventFilter {
     ~X11Host() override;
 
     uint32_t window() const { return window_; }
-    bool isRoot() const { return isRoot_; }
     // The host's size in device-independent pixels.
     QSize size() const { return size_; }
 
@@ -29,18 +28,17 @@ class X11Host : public QAbstractNativeEventFilter {
     // screen-saver host knows nothing of XEmbed.
     void fill(uintptr_t child) const;
 
-    // Called with the new size whenever the host is resized, and when it is destroyed.
+    // Called with the new size whenever the host is resized, and once it is destroyed.
     void onResized(std::function<void(QSize)> resized) { resized_ = std::move(resized); }
     void onGone(std::function<void()> gone) { gone_ = std::move(gone); }
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
   private:
-    X11Host(uint32_t window, bool isRoot);
+    explicit X11Host(uint32_t window);
     void resize(int width, int height);
 
     uint32_t window_;
-    bool isRoot_;
     QSize nativeSize_;
     QSize size_;
     std::function<void(QSize)> resized_;
