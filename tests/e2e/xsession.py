@@ -15,7 +15,7 @@ class VirtualScreen:
         self.width, self.height = width, height
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write), "-screen", "0", f"{width}x{height}x24",
+            ["Xvfb", "-displayfd", str(write), "-noreset", "-screen", "0", f"{width}x{height}x24",
              "-nolisten", "tcp"],
             pass_fds=(write,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write)
