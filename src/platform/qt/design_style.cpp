@@ -18,16 +18,16 @@ QColor colourOf(Colour colour) {
     return {int(colour & 0xFF), int((colour >> 8) & 0xFF), int((colour >> 16) & 0xFF)};
 }
 
-QFont fontOf(const FontSpec& spec, double scale) {
+QFont fontOf(const FontSpec& wanted, double scale) {
     QFont font;
     // Liberation Sans has the narrow metrics the layouts were drawn for; DejaVu Sans is the
     // fallback every Debian has.
     font.setFamilies(
         {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans")});
     font.setStyleHint(QFont::SansSerif);
-    const float points = spec.points > 0 ? spec.points : 8.25f;
+    const float points = wanted.points > 0 ? wanted.points : 8.25f;
     font.setPixelSize(std::max(1, int(std::lround(double(points) * 96.0 / 72.0 * scale))));
-    font.setBold(spec.bold || spec.name == "System");
+    font.setBold(wanted.bold || wanted.name == "System");
     return font;
 }
 

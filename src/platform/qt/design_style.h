@@ -21,7 +21,7 @@ QColor colourOf(Colour colour);
 // "MS Sans Serif" and "System" become the system's sans-serif face ("System" always
 // bold), sized in pixels so the X server's DPI does not change the layout; `scale` shrinks
 // it with a scaled-down layout (never below one pixel).
-QFont fontOf(const FontSpec& spec, double scale = 1.0);
+QFont fontOf(const FontSpec& wanted, double scale = 1.0);
 
 // Resource path of a design-time picture or icon ("title" -> ":/assets/title.bmp").
 QString assetPath(std::string_view asset);

@@ -25,7 +25,7 @@ TEST(DesignStyle, ColoursAreBlueGreenRed) {
 
 TEST(DesignStyle, FontsAreSansSerifSizedInPixels) {
     struct Case {
-        FontSpec spec;
+        FontSpec wanted;
         int pixelSize;
         bool bold;
     };
@@ -36,9 +36,9 @@ TEST(DesignStyle, FontsAreSansSerifSizedInPixels) {
         {{"System", 9.75f, false}, 13, true},  // the system font is always bold
     };
     for (const auto& c : cases) {
-        const QFont font = fontOf(c.spec);
-        EXPECT_EQ(font.pixelSize(), c.pixelSize) << c.spec.points;
-        EXPECT_EQ(font.bold(), c.bold) << c.spec.name;
+        const QFont font = fontOf(c.wanted);
+        EXPECT_EQ(font.pixelSize(), c.pixelSize) << c.wanted.points;
+        EXPECT_EQ(font.bold(), c.bold) << c.wanted.name;
         EXPECT_EQ(font.styleHint(), QFont::SansSerif);
     }
 }

@@ -115,11 +115,11 @@ TEST_F(Forms, FontsByTheirOwnNamesAtTheirPointSizes) {
         const auto font =
             reinterpret_cast<HFONT>(SendMessageW(form->controlWindow(c.control), WM_GETFONT, 0, 0));
         ASSERT_NE(font, nullptr) << c.control;
-        LOGFONTW spec{};
-        GetObjectW(font, sizeof(spec), &spec);
-        EXPECT_STREQ(spec.lfFaceName, c.face) << c.control;
-        EXPECT_EQ(spec.lfHeight, c.height) << c.control;
-        EXPECT_EQ(spec.lfWeight, c.weight) << c.control;
+        LOGFONTW logFont{};
+        GetObjectW(font, sizeof(logFont), &logFont);
+        EXPECT_STREQ(logFont.lfFaceName, c.face) << c.control;
+        EXPECT_EQ(logFont.lfHeight, c.height) << c.control;
+        EXPECT_EQ(logFont.lfWeight, c.weight) << c.control;
     }
 }
 
