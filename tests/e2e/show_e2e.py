@@ -102,9 +102,11 @@ class Layout800(ShowTest):
         first, second, third = runs[:3]
         self.assertEqual(first[0], third[0])
         self.assertNotEqual(first[0], second[0])
-        # Three one-second ticks on the first file, one on the next.
-        self.assertGreater(third[1] - first[1], 3.3)
-        self.assertLess(third[1] - second[1], 1.8)
+        # Three ticks on the first file, one on the next: compared with each other, so a
+        # slow machine stretches both alike.
+        first_stay = second[1] - first[1]
+        second_stay = third[1] - second[1]
+        self.assertGreater(first_stay / second_stay, 2.0, runs)
 
 
 class Layout1024(ShowTest):
