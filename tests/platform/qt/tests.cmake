@@ -28,3 +28,10 @@ file(CHMOD ${qt_test_home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE 
 gtest_discover_tests(qt_backend_tests DISCOVERY_MODE PRE_TEST
   PROPERTIES ENVIRONMENT
     "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${qt_test_home}/config;XDG_RUNTIME_DIR=${qt_test_home}/runtime")
+
+# The refused-permission cases, run as an ordinary user when the suite runs as root.
+add_test(NAME qt_backend_tests.permissions_as_ordinary_user
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/as_unprivileged_user.sh $<TARGET_FILE:qt_backend_tests>
+          --gtest_filter=*Permission*)
+set_tests_properties(qt_backend_tests.permissions_as_ordinary_user PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
