@@ -46,19 +46,43 @@ void checkReadableFile(const std::string& path) {
     ::close(fd);
 }
 
-// libjpeg only warns about a file cut short and fills the rest with grey; a complete
-// JPEG ends with the end-of-image marker (possibly followed by padding).
+// libjpeg only warns about a file cut short and fills the rest with grey. A complete JPEG
+// has the end-of-image marker after its image data; the marker segments before the data are
+// skipped by their lengths, because an embedded thumbnail carries an end marker of its own,
+// and anything after the marker (some cameras append data there) is allowed.
 bool jpegIsComplete(const QString& path) {
+    // Read, not mapped: a disc taken out while a mapped file is read ends the process.
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return false;
-    const qint64 tailSize = qMin<qint64>(file.size(), 4096);
-    file.seek(file.size() - tailSize);
-    QByteArray tail = file.read(tailSize);
-    while (!tail.isEmpty() && (tail.back() == '\0' || tail.back() == '\n' || tail.back() == '\r' ||
-                               tail.back() == ' ')) {
-        tail.chop(1);
+    auto bytesAt = [&file](qint64 at, qint64 count) {
+        return file.seek(at) ? file.read(count) : QByteArray();
+    };
+    if (bytesAt(0, 2) != QByteArray("\xFF\xD8", 2)) return false;
+    qint64 at = 2;
+    while (true) {
+        const QByteArray head = bytesAt(at, 4);
+        if (head.size() < 4 || uchar(head[0]) != 0xFF) return false;
+        const uchar marker = uchar(head[1]);
+        if (marker == 0xFF) {  // a fill byte
+            ++at;
+            continue;
+        }
+        if ((marker >= 0xD0 && marker <= 0xD8) || marker == 0x01) {  // no length follows
+            at += 2;
+            continue;
+        }
+        if (marker == 0xD9) return false;  // ends before any image data
+        at += 2 + ((qint64(uchar(head[2])) << 8) | uchar(head[3]));
+        if (marker == 0xDA) break;  // start of scan: the image data follows
     }
-    return tail.endsWith("\xFF\xD9");
+    // In image data 0xFF is always followed by 0x00 or a restart marker, so the first FF D9
+    // is the end of the picture (progressive pictures have several scans before it).
+    constexpr qint64 kChunk = 64 * 1024;
+    for (QByteArray chunk = bytesAt(at, kChunk); chunk.size() >= 2; chunk = bytesAt(at, kChunk)) {
+        if (chunk.contains(QByteArray("\xFF\xD9", 2))) return true;
+        at += chunk.size() - 1;  // the next chunk starts on this one's last byte
+    }
+    return false;
 }
 
 }  // namespace

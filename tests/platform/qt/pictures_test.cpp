@@ -74,6 +74,24 @@ TEST_F(PicturesTest, ALargeJpegIsDecodedAtThePhotoSizeAndStretched) {
     EXPECT_GT(qBlue(shown.pixel(760, 200)), 200);
 }
 
+// A JPEG whose APP1 segment carries a thumbnail, as cameras write them.
+QByteArray jpegWithThumbnail(QSize size) {
+    const QByteArray thumbnail = jpegBytes(QSize(16, 12));
+    QByteArray app1 = QByteArray("Exif\0\0", 6) + thumbnail;
+    const qsizetype length = app1.size() + 2;
+    QByteArray head("\xFF\xD8\xFF\xE1", 4);
+    head += char((length >> 8) & 0xFF);
+    head += char(length & 0xFF);
+    return head + app1 + jpegBytes(size).mid(2);
+}
+
+TEST_F(PicturesTest, JpegsWithAThumbnailOrDataAfterTheEndLoad) {
+    load(write("thumbnail.jpg", jpegWithThumbnail(QSize(320, 200))));
+    EXPECT_EQ(photo->picture().size(), QSize(777, 473));
+    load(write("trailer.jpg", jpegBytes(QSize(320, 200)) + QByteArray(9000, '\x42')));
+    EXPECT_GT(qBlue(photo->picture().pixel(760, 200)), 200);
+}
+
 struct BadFile {
     const char* name;
     std::function<QString(PicturesTest&)> make;
@@ -127,6 +145,12 @@ INSTANTIATE_TEST_SUITE_P(
                 [](PicturesTest& fixture) {
                     const QByteArray whole = jpegBytes(QSize(640, 480));
                     return fixture.write("cut.jpg", whole.left(whole.size() / 2));
+                },
+                481},
+        BadFile{"TruncatedJpegWithThumbnail",
+                [](PicturesTest& fixture) {
+                    const QByteArray whole = jpegWithThumbnail(QSize(640, 480));
+                    return fixture.write("cut-thumb.jpg", whole.left(whole.size() * 2 / 3));
                 },
                 481},
         BadFile{"TextFile",
