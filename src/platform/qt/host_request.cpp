@@ -25,8 +25,11 @@ std::optional<HostRequest> hostRequest(const char* environment,
     bool root = false;
     std::optional<uint32_t> window;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        if (arguments[i] == "-root") root = true;
-        if (arguments[i] == "-window-id" && i + 1 < arguments.size()) {
+        // XScreenSaver 6 hands its programs the options with two dashes.
+        std::string_view option = arguments[i];
+        if (option.starts_with("--")) option.remove_prefix(1);
+        if (option == "-root") root = true;
+        if (option == "-window-id" && i + 1 < arguments.size()) {
             if (!window) window = parseWindowId(arguments[i + 1]);
             ++i;
         }

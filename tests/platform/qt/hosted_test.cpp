@@ -83,6 +83,8 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{"EnvironmentJunk", "abc", {}, std::nullopt},
         RequestCase{"EnvironmentEmpty", "", {}, std::nullopt},
         RequestCase{"Root", nullptr, {"-root"}, kRoot},
+        RequestCase{"RootWithTwoDashes", nullptr, {"--root"}, kRoot},
+        RequestCase{"WindowIdWithTwoDashes", nullptr, {"--window-id", "0x2a"}, window(42)},
         RequestCase{"EnvironmentBeforeRoot", "0x2a", {"-root"}, window(42)},
         RequestCase{"JunkEnvironmentThenRoot", "junk", {"-root"}, kRoot},
         RequestCase{"WindowIdArgument", nullptr, {"-window-id", "0x2a"}, window(42)},
