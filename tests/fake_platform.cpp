@@ -7,15 +7,21 @@ namespace pelandra::testing {
 namespace {
 
 class FakeReader : public DirectoryReader {
-public:
-    explicit FakeReader(std::vector<Text> names) : names_(std::move(names)) {}
+  public:
+    FakeReader(std::vector<Text> names, std::optional<size_t>& failAt)
+        : names_(std::move(names)), failAt_(failAt) {}
     std::optional<Text> next() override {
+        if (failAt_ == at_) {
+            failAt_.reset();
+            throw RuntimeError::diskNotReady();
+        }
         if (at_ >= names_.size()) return std::nullopt;
         return names_[at_++];
     }
 
-private:
+  private:
     std::vector<Text> names_;
+    std::optional<size_t>& failAt_;
     size_t at_ = 0;
 };
 
@@ -87,12 +93,56 @@ void FakePlatform::setTimerInterval(std::string_view form, std::string_view cont
     timerIntervals[key(form, control)] = milliseconds;
 }
 
-void FakePlatform::loadPicture(std::string_view form, std::string_view control, TextView path) {
-    loadAttempts.emplace_back(path);
+void FakePlatform::preparePicture(std::string_view form, std::string_view control, TextView path) {
+    const auto at = key(form, control);
     const Text file(path);
-    if (otherFiles.count(file)) throw RuntimeError::invalidPicture();
-    if (!pictures.count(file)) throw RuntimeError::fileNotFound();
-    loadedPictures[key(form, control)] = file;
+    const int version = fileVersions[file];
+    const auto found = prepared_.find(at);
+    if (found != prepared_.end() && found->second.path == file &&
+        found->second.version == version) {
+        return;
+    }
+    loadAttempts.push_back(file);
+    Prepared& picture = prepared_[at] = {std::string(form), std::string(control), file, version};
+    if (!decodeInBackground) decode(picture);
+}
+
+void FakePlatform::decode(Prepared& picture) {
+    picture.done = true;
+    if (otherFiles.count(picture.path)) {
+        picture.failure = RuntimeError::invalidPicture();
+    } else if (!pictures.count(picture.path)) {
+        picture.failure = RuntimeError::fileNotFound();
+    }
+}
+
+bool FakePlatform::pictureReady(std::string_view form, std::string_view control) {
+    const auto found = prepared_.find(key(form, control));
+    return found != prepared_.end() && found->second.done;
+}
+
+void FakePlatform::showPreparedPicture(std::string_view form, std::string_view control) {
+    const auto at = key(form, control);
+    const auto found = prepared_.find(at);
+    if (found == prepared_.end() || !found->second.done) throw RuntimeError::invalidArgument();
+    if (found->second.failure) throw *found->second.failure;
+    loadedPictures[at] = found->second.path;
+}
+
+bool FakePlatform::decoding() const {
+    for (const auto& [at, picture] : prepared_) {
+        if (!picture.done) return true;
+    }
+    return false;
+}
+
+std::optional<int> FakePlatform::finishDecoding() {
+    for (auto& [at, picture] : prepared_) {
+        if (picture.done) continue;
+        decode(picture);
+        if (auto ended = fire(picture.form, picture.control, EventKind::PictureReady)) return ended;
+    }
+    return std::nullopt;
 }
 
 void FakePlatform::messageBox(TextView prompt, TextView title) {
@@ -117,7 +167,7 @@ std::unique_ptr<DirectoryReader> FakePlatform::openDirectory(TextView folder) {
     if (mediumUnreadable) throw RuntimeError::diskNotReady();
     const auto found = folders.find(Text(folder));
     if (found == folders.end()) return nullptr;
-    return std::make_unique<FakeReader>(found->second);
+    return std::make_unique<FakeReader>(found->second, nameReadFailsAt);
 }
 
 }  // namespace pelandra::testing

@@ -21,7 +21,7 @@ struct ProcessEnded {
 };
 
 class FakePlatform : public Platform {
-public:
+  public:
     // --- What the test sets up -------------------------------------------------------
     Text commandLineText;
     bool otherInstanceRuns = false;
@@ -34,7 +34,12 @@ public:
     std::set<Text> pictures;                    // full paths that load as pictures
     std::set<Text> otherFiles;                  // full paths that exist but are no pictures
     bool mediumUnreadable = false;
+    // The medium fails once when a listing is asked for its name at this index (0-based).
+    std::optional<size_t> nameReadFailsAt;
     std::function<void()> whileMessageBoxOpen;
+    // Pictures finish decoding at once unless this is set; then finishDecoding() ends them.
+    bool decodeInBackground = false;
+    std::map<Text, int> fileVersions;  // a path's size and time: change it to change the file
     std::optional<RuntimeError> failCreateForm;
 
     // --- What the core did ---------------------------------------------------------
@@ -46,7 +51,7 @@ public:
     std::map<std::string, bool> visible;
     std::map<std::string, int32_t> timerIntervals;
     std::map<std::string, Text> loadedPictures;
-    std::vector<Text> loadAttempts;
+    std::vector<Text> loadAttempts;  // every decode started, in order
     struct Box {
         Text prompt;
         Text title;
@@ -65,6 +70,9 @@ public:
     // Delivers an event as the window runtime would; returns the exit status if it ended.
     std::optional<int> fire(std::string_view form, std::string_view control, EventKind kind);
     std::optional<int> tick() { return fire("Form1", "Timer1", EventKind::Timer); }
+    // Ends every background decode and announces it as the backends do.
+    std::optional<int> finishDecoding();
+    bool decoding() const;
 
     static std::string key(std::string_view form, std::string_view control);
 
@@ -90,15 +98,28 @@ public:
     void setCaption(std::string_view form, std::string_view control, TextView caption) override;
     void setTimerInterval(std::string_view form, std::string_view control,
                           int32_t milliseconds) override;
-    void loadPicture(std::string_view form, std::string_view control, TextView path) override;
+    void preparePicture(std::string_view form, std::string_view control, TextView path) override;
+    bool pictureReady(std::string_view form, std::string_view control) override;
+    void showPreparedPicture(std::string_view form, std::string_view control) override;
     void messageBox(TextView prompt, TextView title) override;
     Text upperCase(TextView text) override { return asciiUpper(text); }
     Text getSetting(TextView app, TextView section, TextView key, TextView fallback) override;
     void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
 
-private:
+  private:
+    struct Prepared {
+        std::string form;
+        std::string control;
+        Text path;
+        int version = 0;
+        bool done = false;
+        std::optional<RuntimeError> failure;
+    };
+    void decode(Prepared& picture);
+
     EventSink* sink_ = nullptr;
+    std::map<std::string, Prepared> prepared_;  // by "Form.control"
 };
 
 }  // namespace pelandra::testing

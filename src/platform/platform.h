@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/design.h"
+#include "platform/runtime_error.h"
 #include "platform/text.h"
 
 namespace pelandra {
@@ -24,10 +25,11 @@ enum class EventKind {
     Timer,
     SpinDown,
     SpinUp,
+    PictureReady,  // a picture control's prepared picture has finished decoding
 };
 
 class EventSink {
-public:
+  public:
     virtual ~EventSink() = default;
     virtual void handle(std::string_view form, std::string_view control, EventKind kind) = 0;
 };
@@ -39,7 +41,7 @@ struct ScreenSize {
 
 // One pass over a folder's files, in the order the file system delivers them.
 class DirectoryReader {
-public:
+  public:
     virtual ~DirectoryReader() = default;
     // The next file name without its folder, or nullopt when the pass is over. Folders,
     // volume labels and hidden (and on Windows system) files are never returned.
@@ -48,7 +50,7 @@ public:
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // --- Process ---------------------------------------------------------------
@@ -85,10 +87,33 @@ public:
     // Restarts the timer with a new interval in milliseconds.
     virtual void setTimerInterval(std::string_view form, std::string_view control,
                                   int32_t milliseconds) = 0;
-    // Decodes the picture file at `path` and makes it the control's picture. Throws
-    // RuntimeError (File not found, Permission denied, Invalid picture, ...) and leaves
-    // the shown picture as it was on failure.
-    virtual void loadPicture(std::string_view form, std::string_view control, TextView path) = 0;
+    // Pictures are decoded away from the thread that delivers input, so that a key ends the
+    // show however long a photo takes. A control has at most one prepared picture.
+    //
+    // Starts decoding the picture file at `path` for the control, at the size it is shown
+    // at, replacing the control's earlier prepared picture, unless that one is of the same
+    // file and the file has not changed since (size, modification time): then it is kept,
+    // finished or not. Never throws; what decoding meets is kept for showPreparedPicture.
+    virtual void preparePicture(std::string_view form, std::string_view control, TextView path) {
+        (void)form;
+        (void)control;
+        synchronousPath_ = Text(path);
+    }
+    // True when the control's prepared picture has finished decoding, well or not. While it
+    // is false the backend delivers EventKind::PictureReady on the control once it has.
+    virtual bool pictureReady(std::string_view form, std::string_view control) {
+        (void)form;
+        (void)control;
+        return true;
+    }
+    // Makes the finished prepared picture the control's picture; it stays prepared, so
+    // preparing the same unchanged file again costs nothing. Throws the RuntimeError its
+    // decoding met (File not found, Permission denied, Invalid picture, ...), leaving the
+    // shown picture as it was.
+    virtual void showPreparedPicture(std::string_view form, std::string_view control) {
+        loadPicture(form, control, synchronousPath_);
+    }
+
     // Modal message box with an OK button only and no icon; returns when closed.
     virtual void messageBox(TextView prompt, TextView title) = 0;
 
@@ -105,6 +130,19 @@ public:
     // nullptr when `folder` does not exist; throws RuntimeError when the medium cannot
     // be read. `folder` is used as given (it normally ends with a path separator).
     virtual std::unique_ptr<DirectoryReader> openDirectory(TextView folder) = 0;
+
+  protected:
+    // For backends that still decode on the event thread: the picture is decoded when it is
+    // shown. Throws RuntimeError as showPreparedPicture does.
+    virtual void loadPicture(std::string_view form, std::string_view control, TextView path) {
+        (void)form;
+        (void)control;
+        (void)path;
+        throw RuntimeError::invalidPicture();
+    }
+
+  private:
+    Text synchronousPath_;
 };
 
 }  // namespace pelandra

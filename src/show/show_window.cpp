@@ -15,11 +15,22 @@ namespace pelandra {
 
 namespace {
 
-constexpr TextView kFolderMarker = u"pyrnox";
 constexpr TextView kMissingPhotosPrompt =
     u"Unable to find Pelandra photographs!\r\n\r\n"
     u"Make sure that the Pelandra Omnarium is in the CDROM drive.";
 constexpr TextView kShowTitle = u"The Pelandra Omnarium Screen Saver";
+
+// Runs one step of a tick; false when it failed. A tick reports every failure the same way.
+template <typename Step>
+bool succeeded(Step&& step) {
+    try {
+        step();
+        return true;
+    } catch (const RuntimeError&) {
+    } catch (const std::exception&) {
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -33,10 +44,11 @@ const Handler<ShowWindow> ShowWindow::kHandlers[] = {
     {show::kForm, EventKind::QueryUnload, &ShowWindow::onClosing},
     {show::kForm, EventKind::Unload, &ShowWindow::onClosing},
     {show::kTimer, EventKind::Timer, &ShowWindow::tick},
+    {show::kPhoto, EventKind::PictureReady, &ShowWindow::onPictureReady},
 };
 
 ShowWindow::ShowWindow(Program& program)
-    : program_(program), platform_(program.platform()), listing_(program.platform()) {}
+    : program_(program), platform_(program.platform()), sequencer_(program.platform()) {}
 
 std::string_view ShowWindow::name() const {
     return show::kForm;
@@ -72,42 +84,48 @@ void ShowWindow::layOut() {
 }
 
 void ShowWindow::tick() {
-    // A tick that comes while the error box is open would only stack another box.
-    if (errorBoxOpen_) return;
-    try {
-        showNextPhoto();
-    } catch (const RuntimeError&) {
+    // A tick that comes while the error box is open would only stack another box, and one
+    // that comes while the last tick's picture is still decoding would only wait behind it.
+    if (errorBoxOpen_ || pictureLoading_) return;
+    const auto& folder = program_.values().strPhotoDir;
+    if (!succeeded([&] { step_ = sequencer_.advance(folder); })) {
+        prepareUpcoming();
         reportMissingPhotos();
-    } catch (const std::exception&) {
-        reportMissingPhotos();
+        return;
+    }
+    platform_.preparePicture(show::kForm, show::kPhoto, step_.loadPath);
+    if (platform_.pictureReady(show::kForm, show::kPhoto)) {
+        finishTick();
+    } else {
+        pictureLoading_ = true;
     }
 }
 
-void ShowWindow::showNextPhoto() {
-    const Text& folder = program_.values().strPhotoDir;
-    Text entry;     // the path the captions are worked out from
-    Text loadPath;  // the path as listed, for case-sensitive file systems
-    if (intPassStarts_ > 2) {
-        const Text name = listing_.next();
-        if (!name.empty()) {
-            entry = folder + name;
-            loadPath = entry;
-        } else {
-            intPassStarts_ = 0;
+void ShowWindow::onPictureReady() {
+    if (!pictureLoading_ || !platform_.pictureReady(show::kForm, show::kPhoto)) return;
+    pictureLoading_ = false;
+    finishTick();
+}
+
+void ShowWindow::finishTick() {
+    const bool shown = succeeded([&] {
+        platform_.showPreparedPicture(show::kForm, show::kPhoto);
+        const Text entry = platform_.upperCase(step_.entry);
+        const Text code = textMid(entry, checked::add32(step_.pos, 7), 2);
+        platform_.setCaption(show::kForm, show::kCaption, show::captionFor(code, entry, step_.pos));
+    });
+    // The next picture decodes while this one is shown, or while the box waits.
+    prepareUpcoming();
+    if (!shown) reportMissingPhotos();
+}
+
+// Only a head start is lost if this fails; the next tick prepares its picture itself.
+void ShowWindow::prepareUpcoming() {
+    succeeded([&] {
+        if (auto next = sequencer_.upcoming(program_.values().strPhotoDir)) {
+            platform_.preparePicture(show::kForm, show::kPhoto, *next);
         }
-    }
-    if (intPassStarts_ <= 2) {
-        // The first file of a pass is shown on three ticks in a row.
-        const Text name = listing_.first(folder);
-        entry = folder + platform_.upperCase(name);
-        loadPath = folder + name;
-        intPassStarts_ = checked::add16(intPassStarts_, 1);
-    }
-    const int32_t pos = textFind(entry, kFolderMarker);
-    platform_.loadPicture(show::kForm, show::kPhoto, loadPath);
-    entry = platform_.upperCase(entry);
-    const Text code = textMid(entry, checked::add32(pos, 7), 2);
-    platform_.setCaption(show::kForm, show::kCaption, show::captionFor(code, entry, pos));
+    });
 }
 
 void ShowWindow::reportMissingPhotos() {
@@ -116,9 +134,12 @@ void ShowWindow::reportMissingPhotos() {
     errorBoxOpen_ = false;
 }
 
-void ShowWindow::countMove(int16_t& counter) {
-    if (counter > 2) endShow();
-    counter = checked::add16(counter, 1);
+void ShowWindow::onFormMove() {
+    if (input_.formMoved()) endShow();
+}
+
+void ShowWindow::onImageMove() {
+    if (input_.imageMoved()) endShow();
 }
 
 void ShowWindow::onClosing() {

@@ -6,8 +6,9 @@
 #include <string_view>
 
 #include "control/handler_table.h"
-#include "platform/directory_listing.h"
 #include "platform/platform.h"
+#include "show/input_watch.h"
+#include "show/sequencer.h"
 
 namespace pelandra {
 
@@ -23,24 +24,26 @@ class ShowWindow {
     void open();
     void handle(std::string_view control, EventKind kind);
 
-    // One timer tick: the next photo and its caption, or the error box.
+    // One timer tick: the next photo and its caption, or the error box. The tick ends when
+    // its picture has been decoded; ticks meanwhile are skipped.
     void tick();
 
-    int16_t passStarts() const { return intPassStarts_; }
-    int16_t formMoves() const { return intFormMoves_; }
-    int16_t imageMoves() const { return intImageMoves_; }
+    int16_t passStarts() const { return sequencer_.passStarts(); }
+    int16_t formMoves() const { return input_.formMoves(); }
+    int16_t imageMoves() const { return input_.imageMoves(); }
 
   private:
     void load();
     void layOut();
-    void showNextPhoto();
+    void onPictureReady();
+    void finishTick();
+    void prepareUpcoming();
     void reportMissingPhotos();
-    void countMove(int16_t& counter);
 
     void onKeyDown() { endShow(); }
     void onMouseDown() { endShow(); }
-    void onFormMove() { countMove(intFormMoves_); }
-    void onImageMove() { countMove(intImageMoves_); }
+    void onFormMove();
+    void onImageMove();
     void onClosing();
     void endShow();
 
@@ -48,10 +51,10 @@ class ShowWindow {
 
     Program& program_;
     Platform& platform_;
-    DirectoryListing listing_;
-    int16_t intFormMoves_ = 0;
-    int16_t intImageMoves_ = 0;
-    int16_t intPassStarts_ = 0;
+    show::Sequencer sequencer_;
+    show::InputWatch input_;
+    show::PhotoStep step_;         // the photo of the tick under way
+    bool pictureLoading_ = false;  // the tick waits for its picture
     bool errorBoxOpen_ = false;
 };
 
