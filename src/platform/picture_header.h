@@ -1,0 +1,47 @@
+// What a picture file's header promises, read before any decoder sees the file, so that a
+// file claiming an enormous picture is refused without the decoder allocating for it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+
+namespace pelandra {
+
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp };
+
+struct PictureHeader {
+    PictureFormat format = PictureFormat::Unknown;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    // JPEG: a progressive picture keeps every coefficient until its last scan.
+    bool progressive = false;
+    int components = 0;
+    // The memory a decoder is expected to need for the whole picture, in bytes.
+    uint64_t decoderBytes = 0;
+};
+
+// Reads up to `buffer.size()` bytes at `offset`; returns how many it read (fewer at the
+// end of the file). The picture files are read, never mapped: a disc taken out while a
+// mapped file is read ends the process.
+using ReadAt = std::function<size_t(uint64_t offset, std::span<uint8_t> buffer)>;
+
+// The header of the picture read through `read`. Formats it does not know give
+// PictureFormat::Unknown with no sizes (the decoder then decides); a known format whose
+// header is cut short or contradicts itself throws RuntimeError 481 (Invalid picture).
+PictureHeader readPictureHeader(const ReadAt& read);
+
+// Throws RuntimeError 481 (Invalid picture) when the header asks for more than a photo of
+// this library can: over 150 million pixels for a JPEG (its decoder scales while it
+// decodes), over 40 million for the others, or over 256 MiB of decoder memory. A 24-megapixel
+// progressive photo passes.
+void checkPictureLimits(const PictureHeader& header);
+
+// A JPEG's image data ends with its end-of-image marker; a file cut short does not, and
+// decoders then show it half grey. Marker segments before the data are skipped by their
+// lengths, so an embedded thumbnail's end marker cannot stand in for it; anything after
+// the marker (some cameras append data there) is allowed.
+bool jpegIsComplete(const ReadAt& read);
+
+}  // namespace pelandra

@@ -1,0 +1,155 @@
+#include "platform/picture_header.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/runtime_error.h"
+
+namespace pelandra {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+ReadAt readerOf(const Bytes& file) {
+    return [&file](uint64_t offset, std::span<uint8_t> buffer) -> size_t {
+        if (offset >= file.size()) return 0;
+        const size_t count = std::min<size_t>(buffer.size(), file.size() - size_t(offset));
+        std::memcpy(buffer.data(), file.data() + offset, count);
+        return count;
+    };
+}
+
+void append(Bytes& to, std::initializer_list<uint8_t> bytes) {
+    to.insert(to.end(), bytes.begin(), bytes.end());
+}
+
+void segment(Bytes& to, uint8_t marker, const Bytes& body) {
+    const size_t length = body.size() + 2;
+    append(to, {0xFF, marker, uint8_t(length >> 8), uint8_t(length)});
+    to.insert(to.end(), body.begin(), body.end());
+}
+
+// A JPEG as far as its headers go: a frame of `width` x `height` with the components'
+// sampling factors (H << 4 | V), one scan of a few data bytes and the end marker.
+Bytes jpeg(uint8_t frameMarker, uint16_t width, uint16_t height, Bytes sampling,
+           bool complete = true) {
+    Bytes file{0xFF, 0xD8};
+    segment(file, 0xE0, {'J', 'F', 'I', 'F', 0});
+    Bytes frame{8,
+                uint8_t(height >> 8),
+                uint8_t(height),
+                uint8_t(width >> 8),
+                uint8_t(width),
+                uint8_t(sampling.size())};
+    for (size_t c = 0; c < sampling.size(); ++c) append(frame, {uint8_t(c + 1), sampling[c], 0});
+    segment(file, frameMarker, frame);
+    segment(file, 0xDA, {1, 1, 0, 0, 63, 0});
+    append(file, {0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD0, 0x56});
+    if (complete) append(file, {0xFF, 0xD9});
+    return file;
+}
+
+constexpr uint8_t kBaseline = 0xC0, kProgressive = 0xC2;
+const Bytes k420{0x22, 0x11, 0x11}, kCmyk{0x11, 0x11, 0x11, 0x11};
+
+TEST(PictureHeader, JpegFramesAndTheDecoderMemoryTheyNeed) {
+    const struct {
+        const char* what;
+        Bytes file;
+        uint32_t width, height;
+        bool progressive;
+        bool admitted;
+    } cases[] = {
+        {"24 MP progressive photo", jpeg(kProgressive, 6000, 4000, k420), 6000, 4000, true, true},
+        {"24 MP baseline photo", jpeg(kBaseline, 6000, 4000, k420), 6000, 4000, false, true},
+        {"12000 x 12000 progressive", jpeg(kProgressive, 12000, 12000, k420), 12000, 12000, true,
+         false},
+        {"CMYK 8000 x 8000 progressive", jpeg(kProgressive, 8000, 8000, kCmyk), 8000, 8000, true,
+         false},
+        {"60000 x 60000 baseline", jpeg(kBaseline, 60000, 60000, k420), 60000, 60000, false, false},
+        {"small progressive", jpeg(kProgressive, 613, 366, {0x11}), 613, 366, true, true},
+    };
+    for (const auto& c : cases) {
+        const auto header = readPictureHeader(readerOf(c.file));
+        EXPECT_EQ(header.format, PictureFormat::Jpeg) << c.what;
+        EXPECT_EQ(header.width, c.width) << c.what;
+        EXPECT_EQ(header.height, c.height) << c.what;
+        EXPECT_EQ(header.progressive, c.progressive) << c.what;
+        if (c.admitted) {
+            EXPECT_NO_THROW(checkPictureLimits(header)) << c.what;
+        } else {
+            EXPECT_THROW(checkPictureLimits(header), RuntimeError) << c.what;
+        }
+    }
+    // About two bytes for every coefficient of a 4:2:0 picture: 24 M luma + 12 M chroma.
+    const auto photo = readPictureHeader(readerOf(jpeg(kProgressive, 6000, 4000, k420)));
+    EXPECT_NEAR(double(photo.decoderBytes), 72e6, 1e6);
+}
+
+TEST(PictureHeader, BrokenJpegHeadersAreInvalidPictures) {
+    Bytes zeroWidth = jpeg(kBaseline, 0, 100, k420);
+    Bytes badSampling = jpeg(kBaseline, 100, 100, {0x51});
+    Bytes noFrame{0xFF, 0xD8};
+    segment(noFrame, 0xDA, {1, 1, 0, 0, 63, 0});
+    Bytes cut = jpeg(kBaseline, 100, 100, k420);
+    cut.resize(20);
+    for (const Bytes* file : {&zeroWidth, &badSampling, &noFrame, &cut}) {
+        EXPECT_THROW(readPictureHeader(readerOf(*file)), RuntimeError);
+    }
+}
+
+TEST(PictureHeader, OtherFormatsGiveTheirSizesAndUnknownOnesNone) {
+    Bytes png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0,    0,    13, 'I',
+              'H',  'D', 'R', 0,   0,    0x03, 0x20, 0,    0, 0x02, 0x58, 8,  6};
+    Bytes gif{'G', 'I', 'F', '8', '9', 'a', 0x20, 0x03, 0x58, 0x02, 0, 0};
+    Bytes bmp(54, 0);
+    bmp[0] = 'B', bmp[1] = 'M', bmp[14] = 40;
+    bmp[18] = 0x65, bmp[19] = 0x02;                                  // 613 wide
+    bmp[22] = 0x92, bmp[23] = 0xFE, bmp[24] = 0xFF, bmp[25] = 0xFF;  // -366: top-down
+    Bytes huge = png;
+    huge[16] = 0x7F;
+    const struct {
+        Bytes file;
+        PictureFormat format;
+        uint32_t width, height;
+    } cases[] = {{png, PictureFormat::Png, 800, 600},
+                 {gif, PictureFormat::Gif, 800, 600},
+                 {bmp, PictureFormat::Bmp, 613, 366},
+                 {Bytes{'h', 'e', 'l', 'l', 'o'}, PictureFormat::Unknown, 0, 0},
+                 {Bytes{}, PictureFormat::Unknown, 0, 0}};
+    for (const auto& c : cases) {
+        const auto header = readPictureHeader(readerOf(c.file));
+        EXPECT_EQ(header.format, c.format);
+        EXPECT_EQ(header.width, c.width);
+        EXPECT_EQ(header.height, c.height);
+        EXPECT_NO_THROW(checkPictureLimits(header));
+    }
+    EXPECT_THROW(checkPictureLimits(readPictureHeader(readerOf(huge))), RuntimeError);
+    png.resize(20);
+    EXPECT_THROW(readPictureHeader(readerOf(png)), RuntimeError);
+}
+
+TEST(JpegComplete, TheImageDataMustReachItsEndMarker) {
+    EXPECT_TRUE(jpegIsComplete(readerOf(jpeg(kBaseline, 100, 100, k420))));
+    EXPECT_FALSE(jpegIsComplete(readerOf(jpeg(kBaseline, 100, 100, k420, false))));
+
+    Bytes trailer = jpeg(kProgressive, 100, 100, k420);
+    append(trailer, {'c', 'a', 'm', 'e', 'r', 'a', 0xFF, 0xD8});
+    EXPECT_TRUE(jpegIsComplete(readerOf(trailer)));
+
+    // A thumbnail's end marker in a segment before the image data does not count.
+    Bytes thumbnail{0xFF, 0xD8};
+    segment(thumbnail, 0xE1, {'E', 'x', 'i', 'f', 0, 0, 0xFF, 0xD8, 0xFF, 0xD9});
+    const Bytes body = jpeg(kBaseline, 100, 100, k420, false);
+    thumbnail.insert(thumbnail.end(), body.begin() + 2, body.end());
+    EXPECT_FALSE(jpegIsComplete(readerOf(thumbnail)));
+
+    EXPECT_FALSE(jpegIsComplete(readerOf(Bytes{0xFF, 0xD8, 0xFF, 0xD9})));
+    EXPECT_FALSE(jpegIsComplete(readerOf(Bytes{'G', 'I', 'F'})));
+}
+
+}  // namespace
+}  // namespace pelandra
