@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <optional>
+
 #include "settings/number_text.h"
 
 namespace pelandra {
@@ -18,10 +21,28 @@ TEST(IntervalText, ConvertsRoundsAndFallsBack) {
         {u"abc", 2},   {u"5s", 2},      {u"0x10", 2},    {u"0", 2},
         {u"-5", 2},    {u"0.4", 2},     {u"0.5", 2},     {u"inf", 2},
         {u"nan", 2},   {u"3600", 3600}, {u"3601", 3600}, {u"99999999999", 3600},
-        {u"1e400", 2},
+        {u"1e400", 3600}, {u"-1e400", 2}, {u"1e-400", 2},  {u"1e99999999999999999999", 3600},
+        {Text(1'000'000, u'9'), 3600},  {u"-" + Text(1'000'000, u'9'), 2},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(settings::intervalFromText(c.stored), c.seconds) << toUtf8(c.stored);
+        EXPECT_EQ(settings::intervalFromText(c.stored), c.seconds) << toUtf8(c.stored).substr(0, 40);
+    }
+}
+
+TEST(NumberText, ReadsOnlyPlainDecimalsAndKeepsTheirSize) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        Text text;
+        std::optional<double> number;
+    } cases[] = {
+        {u"12", 12.0},        {u" -1.5 ", -1.5},     {u".5", 0.5},       {u"5.", 5.0},
+        {u"2E+2", 200.0},     {u"1e400", inf},       {u"-1e400", -inf},  {u"1e-400", 0.0},
+        {u"", std::nullopt},  {u".", std::nullopt},  {u"1e", std::nullopt}, {u"e5", std::nullopt},
+        {u"--1", std::nullopt}, {u"1 2", std::nullopt}, {u"inf", std::nullopt},
+        {u"0x1p3", std::nullopt}, {u"\uff11", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(textToNumber(c.text), c.number) << toUtf8(c.text);
     }
 }
 
