@@ -19,6 +19,7 @@
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/file_name_text.h"
+#include "platform/qt/leak_check.h"
 #include "platform/qt/picture_loader.h"
 #include "platform/qt/posix_directory.h"
 #include "platform/qt/qt_text.h"
@@ -168,6 +169,7 @@ int32_t QtPlatform::showCursor(bool show) {
 void QtPlatform::endProcess(int status) {
     std::fflush(stdout);
     std::fflush(stderr);
+    checkForLeaks();
     std::_Exit(status);
 }
 

@@ -1,7 +1,4 @@
 # Tests of the Qt backend, run on Qt's offscreen platform (no display needed).
-if(NOT TARGET pelandra_qt)
-  return()
-endif()
 find_package(Qt6 REQUIRED COMPONENTS Test)
 
 add_executable(qt_backend_tests
@@ -14,6 +11,7 @@ add_executable(qt_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/settings_store_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/process_services_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_names_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/leak_check_test.cpp
 )
 target_link_libraries(qt_backend_tests PRIVATE pelandra_qt Qt6::Test GTest::gtest)
 # The offscreen platform's screen: 800 x 600 at 96 dpi, the size the show was designed for.
