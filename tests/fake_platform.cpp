@@ -7,14 +7,14 @@ namespace pelandra::testing {
 namespace {
 
 class FakeReader : public DirectoryReader {
-public:
+  public:
     explicit FakeReader(std::vector<Text> names) : names_(std::move(names)) {}
     std::optional<Text> next() override {
         if (at_ >= names_.size()) return std::nullopt;
         return names_[at_++];
     }
 
-private:
+  private:
     std::vector<Text> names_;
     size_t at_ = 0;
 };

@@ -21,7 +21,7 @@ struct ProcessEnded {
 };
 
 class FakePlatform : public Platform {
-public:
+  public:
     // --- What the test sets up -------------------------------------------------------
     Text commandLineText;
     bool otherInstanceRuns = false;
@@ -97,7 +97,7 @@ public:
     void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
 
-private:
+  private:
     EventSink* sink_ = nullptr;
 };
 

@@ -27,7 +27,7 @@ enum class EventKind {
 };
 
 class EventSink {
-public:
+  public:
     virtual ~EventSink() = default;
     virtual void handle(std::string_view form, std::string_view control, EventKind kind) = 0;
 };
@@ -39,7 +39,7 @@ struct ScreenSize {
 
 // One pass over a folder's files, in the order the file system delivers them.
 class DirectoryReader {
-public:
+  public:
     virtual ~DirectoryReader() = default;
     // The next file name without its folder, or nullopt when the pass is over. Folders,
     // volume labels and hidden (and on Windows system) files are never returned.
@@ -48,7 +48,7 @@ public:
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // --- Process ---------------------------------------------------------------
