@@ -30,7 +30,9 @@ gtest_discover_tests(qt_backend_tests DISCOVERY_MODE PRE_TEST
 
 # The refused-permission cases, run as an ordinary user when the suite runs as root.
 add_test(NAME qt_backend_tests.permissions_as_ordinary_user
-  COMMAND ${CMAKE_CURRENT_LIST_DIR}/as_unprivileged_user.sh $<TARGET_FILE:qt_backend_tests>
-          --gtest_filter=*Permission*)
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/as_unprivileged_user.sh --copy ${qt_test_screens}
+          $<TARGET_FILE:qt_backend_tests> --gtest_filter=*Permission*
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+# The screens file is copied beside the program, where the ordinary user can read it.
 set_tests_properties(qt_backend_tests.permissions_as_ordinary_user PROPERTIES
-  ENVIRONMENT "QT_QPA_PLATFORM=offscreen" SKIP_RETURN_CODE 77)
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=qt-test-screens.json" SKIP_RETURN_CODE 77)
