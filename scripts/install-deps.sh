@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what building and testing the Linux program needs, from Debian's packages.
-# Safe to run again: it asks apt only for what is missing.
+# Safe to run again: it asks apt only for what is missing. --fuzzing adds the fuzzers' compiler.
 set -euo pipefail
 
 packages=(
@@ -10,6 +10,10 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-liberation2
   python3
 )
+# ./test.sh also fuzzes the parsers: clang with its libFuzzer and sanitizer runtimes.
+if [ "${1:-}" = "--fuzzing" ]; then
+  packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -21,7 +25,12 @@ done
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then
-  command -v sudo >/dev/null || { echo "install-deps: run as root or install sudo" >&2; exit 1; }
+  if ! command -v sudo >/dev/null; then
+    echo "install-deps: these packages are missing: ${missing[*]}" >&2
+    echo "install-deps: install them as root with this one line, then run this again:" >&2
+    echo "  apt-get update && apt-get install -y --no-install-recommends ${missing[*]}" >&2
+    exit 1
+  fi
   sudo="sudo"
 fi
 echo "Installing: ${missing[*]}"

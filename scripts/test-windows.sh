@@ -17,6 +17,9 @@ finish() {
     exit
 }
 
+# Wine turns Linux file names into Windows ones through the locale's character set: without
+# a UTF-8 locale (a fresh machine sets none) names beyond ASCII are lost.
+export LC_ALL=C.UTF-8
 export WINEPREFIX="$root/build/wineprefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="  # no Mono or Gecko installer prompts

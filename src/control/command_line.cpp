@@ -2,7 +2,9 @@
 
 namespace pelandra {
 
-bool isSettingsMode(TextView commandLine) { return commandLine.substr(0, 2) == u"/c"; }
+bool isSettingsMode(TextView commandLine) {
+    return commandLine.substr(0, 2) == u"/c";
+}
 
 std::optional<uint64_t> previewWindow(TextView commandLine) {
     if (commandLine.size() < 4 || commandLine[0] != u'/') return std::nullopt;

@@ -56,9 +56,9 @@ std::optional<double> textToNumber(TextView text) {
         if (exponentDigits == 0) return std::nullopt;
     }
     if (i != end) return std::nullopt;
-    const double value = std::strtod(ascii.c_str(), nullptr);
-    if (!std::isfinite(value)) return std::nullopt;
-    return value;
+    // A number too large for a double comes back as an infinity of its sign, so that callers
+    // can still hold it at their largest value rather than take it for no number at all.
+    return std::strtod(ascii.c_str(), nullptr);
 }
 
 }  // namespace pelandra

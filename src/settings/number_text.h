@@ -13,7 +13,8 @@ namespace pelandra {
 Text numberToText(double value);
 
 // A decimal number with optional blanks around it, optional sign, fraction and
-// exponent; nullopt for anything else.
+// exponent; nullopt for anything else. A number beyond the range of a double is an
+// infinity of its sign.
 std::optional<double> textToNumber(TextView text);
 
 }  // namespace pelandra

@@ -20,7 +20,8 @@ inline constexpr int32_t kDefaultIntervalSeconds = 2;
 inline constexpr int32_t kLongestIntervalSeconds = 3600;
 
 // Seconds from the stored text: rounded half to even; text that is not a number, or a
-// value below one second, gives the default; anything over an hour is held at an hour.
+// value below one second, gives the default; anything over an hour (however large) is held
+// at an hour.
 int32_t intervalFromText(TextView text);
 
 // The stored text for a delay in milliseconds: whole seconds, digits only.

@@ -16,10 +16,9 @@ TEST(ModeSelection, OnlyAnExactLeadingSlashCOpensTheSettings) {
         Text line;
         bool settings;
     } cases[] = {
-        {u"/c", true},  {u"/c:1234", true}, {u"/c 1234", true}, {u"/cx", true},
-        {u"", false},   {u"/C", false},     {u" /c", false},    {u"/", false},
-        {u"c", false},  {u"/s", false},     {u"/S", false},     {u"/p 1234", false},
-        {u"/a", false}, {u"-c", false},
+        {u"/c", true},  {u"/c:1234", true},  {u"/c 1234", true}, {u"/cx", true}, {u"", false},
+        {u"/C", false}, {u" /c", false},     {u"/", false},      {u"c", false},  {u"/s", false},
+        {u"/S", false}, {u"/p 1234", false}, {u"/a", false},     {u"-c", false},
     };
     for (const auto& c : cases) {
         FakePlatform fake;

@@ -1,7 +1,4 @@
 # End-to-end tests of the built program on virtual X screens (Xvfb + xdotool).
-if(NOT TARGET pelandra-saver)
-  return()
-endif()
 
 foreach(script show_e2e dialog_e2e host_e2e)
   add_test(NAME e2e.${script}

@@ -46,14 +46,24 @@ void checkReadableFile(const std::string& path) {
     ::close(fd);
 }
 
+// Opened by the bytes of its name: a QString cannot hold every name a Linux file may have
+// (bytes that are not UTF-8), so Qt reads through the descriptor.
+bool openByName(QFile& file, const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
+    ::close(fd);
+    return false;
+}
+
 // libjpeg only warns about a file cut short and fills the rest with grey. A complete JPEG
 // has the end-of-image marker after its image data; the marker segments before the data are
 // skipped by their lengths, because an embedded thumbnail carries an end marker of its own,
 // and anything after the marker (some cameras append data there) is allowed.
-bool jpegIsComplete(const QString& path) {
+bool jpegIsComplete(const std::string& path) {
     // Read, not mapped: a disc taken out while a mapped file is read ends the process.
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    QFile file;
+    if (!openByName(file, path)) return false;
     auto bytesAt = [&file](qint64 at, qint64 count) {
         return file.seek(at) ? file.read(count) : QByteArray();
     };
@@ -89,10 +99,11 @@ bool jpegIsComplete(const QString& path) {
 
 QImage loadPictureAtSize(const std::string& path, QSize target) {
     checkReadableFile(path);
-    const QString name = QString::fromUtf8(path.data(), qsizetype(path.size()));
+    QFile file;
+    if (!openByName(file, path)) throw openError(errno);
 
     QImageReader::setAllocationLimit(kAllocationLimitMiB);
-    QImageReader reader(name);
+    QImageReader reader(&file);
     reader.setDecideFormatFromContent(true);
     const QSize source = reader.size();
     const bool jpeg = reader.format() == "jpeg";
@@ -100,7 +111,7 @@ QImage loadPictureAtSize(const std::string& path, QSize target) {
         qint64(source.width()) * source.height() > (jpeg ? kMaxJpegPixels : kMaxOtherPixels)) {
         throw RuntimeError::invalidPicture();
     }
-    if (jpeg && !jpegIsComplete(name)) throw RuntimeError::invalidPicture();
+    if (jpeg && !jpegIsComplete(path)) throw RuntimeError::invalidPicture();
 
     reader.setScaledSize(target.isEmpty() ? source : target);
     QImage picture = reader.read();

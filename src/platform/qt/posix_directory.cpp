@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/qt/file_name_text.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {
@@ -43,7 +44,7 @@ class PosixDirectoryReader : public DirectoryReader {
                 return std::nullopt;
             }
             if (entry->d_name[0] == '.') continue;  // hidden, and the . and .. entries
-            if (isRegularFile(*entry)) return fromUtf8(entry->d_name);
+            if (isRegularFile(*entry)) return fromFileName(entry->d_name);
         }
     }
 

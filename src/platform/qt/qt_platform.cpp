@@ -18,6 +18,8 @@
 #include "control/command_line.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
+#include "platform/qt/file_name_text.h"
+#include "platform/qt/leak_check.h"
 #include "platform/qt/picture_loader.h"
 #include "platform/qt/posix_directory.h"
 #include "platform/qt/qt_text.h"
@@ -167,6 +169,7 @@ int32_t QtPlatform::showCursor(bool show) {
 void QtPlatform::endProcess(int status) {
     std::fflush(stdout);
     std::fflush(stderr);
+    checkForLeaks();
     std::_Exit(status);
 }
 
@@ -237,7 +240,7 @@ void QtPlatform::setTimerInterval(std::string_view form, std::string_view contro
 void QtPlatform::loadPicture(std::string_view form, std::string_view control, TextView path) {
     auto* picture = dynamic_cast<PictureWidget*>(&widgetFor(form, control));
     if (picture == nullptr) throw RuntimeError::invalidArgument();
-    picture->setPicture(loadPictureAtSize(toUtf8(path), picture->size()));
+    picture->setPicture(loadPictureAtSize(toFileName(path), picture->size()));
     if (hosting_) {
         windowFor(form).setNotice({});  // the photos are back: the message has gone
         lastPrinted_.clear();
@@ -315,7 +318,7 @@ void QtPlatform::saveSetting(TextView, TextView section, TextView key, TextView 
 // --- Files -----------------------------------------------------------------------------
 
 std::unique_ptr<DirectoryReader> QtPlatform::openDirectory(TextView folder) {
-    return openPosixDirectory(toUtf8(folder));
+    return openPosixDirectory(toFileName(folder));
 }
 
 }  // namespace pelandra::qt

@@ -1,7 +1,4 @@
 # Tests of the Qt backend, run on Qt's offscreen platform (no display needed).
-if(NOT TARGET pelandra_qt)
-  return()
-endif()
 find_package(Qt6 REQUIRED COMPONENTS Test)
 
 add_executable(qt_backend_tests
@@ -13,6 +10,8 @@ add_executable(qt_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/pictures_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_store_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/process_services_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/file_names_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/leak_check_test.cpp
 )
 target_link_libraries(qt_backend_tests PRIVATE pelandra_qt Qt6::Test GTest::gtest)
 # The offscreen platform's screen: 800 x 600 at 96 dpi, the size the show was designed for.
@@ -31,7 +30,9 @@ gtest_discover_tests(qt_backend_tests DISCOVERY_MODE PRE_TEST
 
 # The refused-permission cases, run as an ordinary user when the suite runs as root.
 add_test(NAME qt_backend_tests.permissions_as_ordinary_user
-  COMMAND ${CMAKE_CURRENT_LIST_DIR}/as_unprivileged_user.sh $<TARGET_FILE:qt_backend_tests>
-          --gtest_filter=*Permission*)
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/as_unprivileged_user.sh --copy ${qt_test_screens}
+          $<TARGET_FILE:qt_backend_tests> --gtest_filter=*Permission*
+  WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+# The screens file is copied beside the program, where the ordinary user can read it.
 set_tests_properties(qt_backend_tests.permissions_as_ordinary_user PROPERTIES
-  ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen:configfile=qt-test-screens.json" SKIP_RETURN_CODE 77)
