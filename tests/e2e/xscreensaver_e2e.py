@@ -21,6 +21,9 @@ GREEN = (0x30, 0xC0, 0x30)  # no such colour in the title picture shown before t
 PR_SET_CHILD_SUBREAPER = 36
 # XScreenSaver gives a program this long to go after SIGTERM before it kills it for good.
 DAEMON_PATIENCE = 10
+# An installed program's folder of XScreenSaver programs (the package's hack link): the
+# programs: line then names the program alone, as a user of the package writes it.
+HACK_DIR = os.environ.get("PELANDRA_HACK_DIR", "")
 
 
 def ordinary_user():
@@ -45,9 +48,12 @@ class DaemonHome:
     def __init__(self, user, interval):
         self.path = tempfile.mkdtemp(prefix="pelandra-xscreensaver-")
         os.chmod(self.path, 0o755)
-        self.program = os.path.join(self.path, "bin", "pelandra-saver")
-        os.makedirs(os.path.dirname(self.program))
-        shutil.copy2(SAVER, self.program)
+        if HACK_DIR:
+            self.program = "pelandra-saver"
+        else:
+            self.program = os.path.join(self.path, "bin", "pelandra-saver")
+            os.makedirs(os.path.dirname(self.program))
+            shutil.copy2(SAVER, self.program)
         photos = os.path.join(self.path, "cd", "pyrnox")
         os.makedirs(photos)
         subprocess.run([CONVERT, "-size", "320x200", "xc:#30c030",
@@ -55,11 +61,12 @@ class DaemonHome:
         self.write(".config/pelandra-omnarium/screensaver.ini",
                    f"[Settings]\nInterval={interval}\nPelandrasDir={photos}/\n")
         # The one line a user adds, as README.md shows it; nothing else may be chosen.
+        label = "" if HACK_DIR else '"Pelandra Omnarium"  '
         self.write(".xscreensaver",
                    "mode: one\nselected: 0\ntimeout: 0:30:00\nlock: False\nfade: False\n"
                    "unfade: False\nsplash: False\ndpmsEnabled: False\n"
                    "programs: \\\n"
-                   f"  \"Pelandra Omnarium\"  {self.program} -root \\n\\\n\n")
+                   f"  {label}{self.program} -root \\n\\\n\n")
         self.runtime = os.path.join(self.path, "runtime")
         os.makedirs(self.runtime, mode=0o700)
         if user:
@@ -108,6 +115,8 @@ class UnderXScreenSaver(unittest.TestCase):
 
     def env(self):
         keep = {k: v for k, v in os.environ.items() if k in ("PATH", "LANG", "LC_ALL")}
+        if HACK_DIR:  # where Debian's XScreenSaver looks first
+            keep["PATH"] = HACK_DIR + os.pathsep + keep.get("PATH", os.defpath)
         return dict(keep, HOME=self.home.path, DISPLAY=self.screen.display,
                     XDG_RUNTIME_DIR=self.home.runtime,
                     USER=self.user.pw_name if self.user else os.environ.get("USER", ""))
