@@ -21,3 +21,6 @@ if [ -x scripts/test-windows.sh ]; then
   scripts/install-windows-deps.sh
   scripts/test-windows.sh
 fi
+
+# The packages, made by scripts/package.sh from a clean clone, checked and left in build/packages/.
+tests/packaging/check_packages.sh
