@@ -59,6 +59,8 @@ suite asan asan
 suite release release
 suite fuzzing scripts/fuzz.sh
 suite windows windows
+# The packages, made by scripts/package.sh from a clean clone, checked and left in build/packages/.
+suite packaging tests/packaging/check_packages.sh
 
 total_passed=0
 total_failed=0

@@ -9,6 +9,7 @@ packages=(
   googletest libgtest-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-liberation2
   python3
+  xscreensaver  # the real daemon, for the end-to-end test of the show under it
 )
 # ./test.sh also fuzzes the parsers: clang with its libFuzzer and sanitizer runtimes.
 if [ "${1:-}" = "--fuzzing" ]; then

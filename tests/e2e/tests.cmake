@@ -13,3 +13,12 @@ add_test(NAME e2e.sample_library
          COMMAND ${CMAKE_COMMAND} -DTOOL=$<TARGET_FILE:make-samples>
                  -DOUT=${CMAKE_CURRENT_BINARY_DIR}/e2e-samples
                  -P ${CMAKE_CURRENT_LIST_DIR}/check_samples.cmake)
+
+# The show under the real XScreenSaver daemon, run as an ordinary user on its own Xvfb.
+add_test(NAME e2e.xscreensaver_e2e
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/xscreensaver_e2e.py -v)
+set_tests_properties(e2e.xscreensaver_e2e PROPERTIES
+  ENVIRONMENT "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>"
+  TIMEOUT 120
+  RESOURCE_LOCK xserver
+  SKIP_REGULAR_EXPRESSION "XScreenSaver is not installed")

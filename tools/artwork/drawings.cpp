@@ -200,10 +200,11 @@ QImage dialogLogo() {
     return image;
 }
 
-QImage showIcon() {
-    QImage image = blank(32, 32, QColor(252, 196, 92));
+QImage showIcon(int size) {
+    QImage image = blank(size, size, QColor(252, 196, 92));
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);  // the desktop's icon sizes from the one drawing
     p.fillRect(QRectF(0, 0, 32, 14), QColor(28, 36, 92));
     drawCar(p, QRectF(0, 8, 32, 20), kCherry);
     return image;

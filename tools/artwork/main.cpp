@@ -1,4 +1,5 @@
 // Draws the program's artwork and writes it into the given folder (the repo's assets/).
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageWriter>
@@ -29,6 +30,19 @@ bool writeJpeg(const QString& path, const QImage& image) {
     return true;
 }
 
+// The desktop's icon, one PNG per size of the hicolor theme that the installation fills.
+bool writeDesktopIcons(const QString& folder) {
+    if (!QDir().mkpath(folder)) return false;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString path = folder + QStringLiteral("pelandra-saver-%1.png").arg(size);
+        if (!artwork::showIcon(size).save(path, "png")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -44,6 +58,7 @@ int main(int argc, char** argv) {
                     writeFile(folder + "logo.bmp", rle8BitmapFile(logoStrip())) &&
                     writeFile(folder + "show-icon.ico", iconFile(showIcon())) &&
                     writeFile(folder + "dialog-icon.ico", iconFile(dialogIcon())) &&
-                    writeJpeg(folder + "dialog-logo.jpg", dialogLogo());
+                    writeJpeg(folder + "dialog-logo.jpg", dialogLogo()) &&
+                    writeDesktopIcons(folder + "icons/");
     return ok ? 0 : 1;
 }
