@@ -39,12 +39,14 @@ done
 [ "$failed" -eq 0 ] || finish
 
 # --- Wine on a virtual screen of our own ----------------------------------------------------
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
-    display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself, so that runs side by side never share one.
+Xvfb -displayfd 1 -screen 0 800x600x24 -nolisten tcp >build/wine-display 2>/dev/null &
 xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s build/wine-display ] && break
+    sleep 0.1
+done
+display=$(head -n 1 build/wine-display)
 export DISPLAY=":$display"
 cleanup() {
     wineserver -k >/dev/null 2>&1
