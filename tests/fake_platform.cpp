@@ -7,14 +7,14 @@ namespace pelandra::testing {
 namespace {
 
 class FakeReader : public DirectoryReader {
-public:
+  public:
     explicit FakeReader(std::vector<Text> names) : names_(std::move(names)) {}
     std::optional<Text> next() override {
         if (at_ >= names_.size()) return std::nullopt;
         return names_[at_++];
     }
 
-private:
+  private:
     std::vector<Text> names_;
     size_t at_ = 0;
 };
@@ -39,6 +39,14 @@ std::optional<int> FakePlatform::fire(std::string_view form, std::string_view co
         return ended.status;
     }
     return std::nullopt;
+}
+
+void FakePlatform::showNotice(std::string_view form, TextView text, Twips where) {
+    if (text.empty()) {
+        notices.erase(std::string(form));
+    } else {
+        notices[std::string(form)] = {Text(text), where};
+    }
 }
 
 std::string FakePlatform::key(std::string_view form, std::string_view control) {

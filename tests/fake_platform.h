@@ -21,11 +21,13 @@ struct ProcessEnded {
 };
 
 class FakePlatform : public Platform {
-public:
+  public:
     // --- What the test sets up -------------------------------------------------------
     Text commandLineText;
     bool otherInstanceRuns = false;
     std::optional<uint64_t> previewHost;  // the window a preview may run in, if any
+    HostSize previewSize{200, 150};       // ... and its size
+    std::optional<HostSize> host;         // the host window the show runs in, if any
     ScreenSize screen{12000, 9000};
     int32_t cursorCount = 0;
     std::map<Text, Text> stored;  // key name -> text, in the program's own section
@@ -57,7 +59,13 @@ public:
     int showCursorCalls = 0;
     int instanceChecks = 0;
     std::vector<uint64_t> previewRequests;
-    std::vector<Text> saves;  // "Key=Value" in order
+    std::map<std::string, HostFit> fits;  // by form, the last one
+    struct Notice {
+        Text text;
+        Twips where;
+    };
+    std::map<std::string, Notice> notices;  // by form, while one is shown
+    std::vector<Text> saves;                // "Key=Value" in order
 
     // --- Driving ---------------------------------------------------------------------
     // Runs Program::main; returns the exit status if the process ended.
@@ -76,8 +84,11 @@ public:
     }
     bool enterPreview(uint64_t parentWindow) override {
         previewRequests.push_back(parentWindow);
-        return previewHost == parentWindow;
+        if (previewHost != parentWindow) return false;
+        host = previewSize;
+        return true;
     }
+    std::optional<HostSize> hostWindow() override { return host; }
     int32_t showCursor(bool show) override;
     [[noreturn]] void endProcess(int status) override;
     void printError(TextView line) override { consoleLines.emplace_back(line); }
@@ -92,12 +103,14 @@ public:
                           int32_t milliseconds) override;
     void loadPicture(std::string_view form, std::string_view control, TextView path) override;
     void messageBox(TextView prompt, TextView title) override;
+    void fitToHost(std::string_view form, HostFit fit) override { fits[std::string(form)] = fit; }
+    void showNotice(std::string_view form, TextView text, Twips where) override;
     Text upperCase(TextView text) override { return asciiUpper(text); }
     Text getSetting(TextView app, TextView section, TextView key, TextView fallback) override;
     void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
 
-private:
+  private:
     EventSink* sink_ = nullptr;
 };
 

@@ -42,6 +42,8 @@ void FormWindow::createControls() {
         control->design = &design;
         control->id = kFirstControlId + controls_.size();
         control->lastPointer = lastPointer_;
+        control->where = design.geometry;
+        control->onWindow = design.parent.empty();
         controls_.push_back(std::move(control));
     }
     // Tab order is creation order; a container comes before what it holds.
@@ -105,10 +107,10 @@ void FormWindow::createControl(Control& control) {
             return;
     }
     const std::wstring caption = wide(design.caption);
+    const RECT place = placeOf(control);
     control.hwnd =
-        CreateWindowExW(exStyle, windowClass, caption.c_str(), style, pixelsX(design.geometry.left),
-                        pixelsY(design.geometry.top), pixelsX(design.geometry.width),
-                        pixelsY(design.geometry.height), parent,
+        CreateWindowExW(exStyle, windowClass, caption.c_str(), style, place.left, place.top,
+                        place.right - place.left, place.bottom - place.top, parent,
                         reinterpret_cast<HMENU>(control.id), instance_, &control);
     if (!control.hwnd) throw RuntimeError::outOfMemory();
     control.brush.reset(CreateSolidBrush(colourRef(design.backColour)));
@@ -150,9 +152,21 @@ void FormWindow::addTooltips() {
     }
 }
 
+void FormWindow::applyFonts() {
+    // New fonts at the fit's scale; the old ones go once no control uses them.
+    std::vector<Font> old = std::move(fonts_);
+    fonts_.clear();
+    for (const auto& control : controls_) {
+        if (!control->hwnd || control->design->font.points <= 0) continue;
+        control->font = fontFor(control->design->font);
+        SendMessageW(control->hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(control->font), TRUE);
+    }
+}
+
 HFONT FormWindow::fontFor(const FontSpec& font) {
     // Points at 96 pixels an inch, the screen the design's 15 twips a pixel stand for.
-    const int height = -static_cast<int>(std::lround(font.points * 96 / 72 * scaleY_));
+    const int height =
+        -std::max(1, static_cast<int>(std::lround(font.points * 96 / 72 * fit_.scale)));
     const std::wstring face = wideAscii(font.name);
     Font created(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,

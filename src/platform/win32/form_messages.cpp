@@ -27,7 +27,6 @@ LRESULT CALLBACK FormWindow::formProc(HWND hwnd, UINT message, WPARAM w, LPARAM 
 }
 
 LRESULT FormWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
-    const bool input = previewParent_ == nullptr;
     switch (message) {
         case WM_ERASEBKGND:
             paintBackground(reinterpret_cast<HDC>(w));
@@ -36,6 +35,9 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
         case WM_CTLCOLORBTN:
             if (const Control* control = find(reinterpret_cast<HWND>(l))) {
                 return colour(*control, reinterpret_cast<HDC>(w));
+            }
+            if (notice_ && reinterpret_cast<HWND>(l) == notice_) {
+                return noticeColour(reinterpret_cast<HDC>(w));
             }
             break;
         case WM_COMMAND:
@@ -69,16 +71,16 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
             return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
-            if (input) deliver(name(), EventKind::KeyDown);
+            deliver(name(), EventKind::KeyDown);
             if (message == WM_KEYDOWN) return 0;
             break;
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
         case WM_MBUTTONDOWN:
-            if (input) deliver(name(), EventKind::MouseDown);
+            deliver(name(), EventKind::MouseDown);
             return 0;
         case WM_MOUSEMOVE:
-            if (input && pointerMoved(hwnd_, lastPointer_, l)) {
+            if (pointerMoved(hwnd_, lastPointer_, l)) {
                 deliver(name(), EventKind::MouseMove);
             }
             return 0;
@@ -126,7 +128,6 @@ LRESULT CALLBACK FormWindow::controlProc(HWND hwnd, UINT message, WPARAM w, LPAR
 LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, LPARAM l) {
     const HWND hwnd = control.hwnd;
     const ControlKind kind = control.design->kind;
-    const bool input = previewParent_ == nullptr;
     const std::string_view controlName = control.design->name;
     switch (message) {
         case WM_COMMAND:
@@ -141,7 +142,7 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
         case WM_MBUTTONDOWN:
             if (reportsPointer(kind)) {
                 control.buttonDown = true;
-                if (input) deliver(controlName, EventKind::MouseDown);
+                deliver(controlName, EventKind::MouseDown);
                 return 0;  // never passed on to the window beneath
             }
             if (kind == ControlKind::Spin && message == WM_LBUTTONDOWN) {
@@ -154,7 +155,7 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
             if (reportsPointer(kind)) {
-                if (control.buttonDown && input) deliver(controlName, EventKind::Click);
+                if (control.buttonDown) deliver(controlName, EventKind::Click);
                 control.buttonDown = false;
                 return 0;
             }
@@ -171,7 +172,7 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
             break;
         case WM_MOUSEMOVE:
             if (reportsPointer(kind)) {
-                if (input && pointerMoved(hwnd, control.lastPointer, l)) {
+                if (pointerMoved(hwnd, control.lastPointer, l)) {
                     deliver(controlName, EventKind::MouseMove);
                 }
                 return 0;
@@ -181,7 +182,7 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
             if (kind == ControlKind::Spin) return DLGC_WANTARROWS;
             break;
         case WM_KEYDOWN:
-            if (kind == ControlKind::Spin && input) {
+            if (kind == ControlKind::Spin) {
                 if (w == VK_LEFT || w == VK_DOWN) {
                     deliver(controlName, EventKind::SpinDown);
                     return 0;

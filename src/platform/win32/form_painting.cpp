@@ -67,4 +67,10 @@ LRESULT FormWindow::colour(const Control& control, HDC dc) const {
     return reinterpret_cast<LRESULT>(control.brush.get());
 }
 
+LRESULT FormWindow::noticeColour(HDC dc) const {
+    SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
+    SetBkColor(dc, colourRef(kNoticeBack));
+    return reinterpret_cast<LRESULT>(noticeBrush_.get());
+}
+
 }  // namespace pelandra::win32

@@ -1,7 +1,9 @@
 #include "platform/win32/form_window.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "control/host_fit.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/assets.h"
 #include "platform/win32/form_internals.h"
@@ -13,8 +15,10 @@ using namespace form_internals;
 
 namespace {
 
-constexpr double kDesignWidthPixels = 800;
-constexpr double kDesignHeightPixels = 600;
+RECT fitted(const PixelRect& layout, const HostFit& fit, bool onWindow) {
+    const PixelRect place = fitRect(layout, fit, onWindow);
+    return {place.left, place.top, place.left + place.width, place.top + place.height};
+}
 
 }  // namespace
 
@@ -28,13 +32,10 @@ FormWindow::FormWindow(const FormDesign& design, EventSink& sink, HINSTANCE inst
     backBrush_.reset(CreateSolidBrush(colourRef(design.backColour)));
     DWORD style = WS_CLIPCHILDREN;
     DWORD exStyle = 0;
-    RECT frame{0, 0, pixelsX(design.clientWidth), pixelsY(design.clientHeight)};
+    RECT frame{0, 0, pixels(design.clientWidth), pixels(design.clientHeight)};
     if (previewParent_) {
-        const RECT host = clientOf(previewParent_);
-        scaleX_ = (host.right - host.left) / kDesignWidthPixels;
-        scaleY_ = (host.bottom - host.top) / kDesignHeightPixels;
         style |= WS_CHILD;
-        frame = host;
+        frame = clientOf(previewParent_);
     } else if (design.style == WindowStyle::FullScreen) {
         style |= WS_POPUP;
         exStyle |= WS_EX_TOPMOST;
@@ -77,8 +78,11 @@ void FormWindow::release() {
     sink_ = nullptr;  // the core may be gone already: no Unload from here
     if (hwnd_) DestroyWindow(hwnd_);
     // Only once the windows are gone is nothing left drawing with these.
+    notice_ = nullptr;  // went with the window
     controls_.clear();
     fonts_.clear();
+    noticeFont_.reset();
+    noticeBrush_.reset();
     backBrush_.reset();
     bigIcon_.reset();
     smallIcon_.reset();
@@ -120,11 +124,54 @@ void FormWindow::maximise() {
 }
 
 void FormWindow::setGeometry(std::string_view control, Twips where) {
-    const Control* target = find(control);
+    Control* target = find(control);
     if (!target) throw RuntimeError::invalidArgument();
+    target->where = where;
     if (!target->hwnd) return;
-    MoveWindow(target->hwnd, pixelsX(where.left), pixelsY(where.top), pixelsX(where.width),
-               pixelsY(where.height), TRUE);
+    const RECT place = placeOf(*target);
+    MoveWindow(target->hwnd, place.left, place.top, place.right - place.left,
+               place.bottom - place.top, TRUE);
+}
+
+void FormWindow::fitToHost(const HostFit& fit) {
+    if (!previewParent_) throw RuntimeError::invalidArgument();
+    fit_ = fit;
+    const RECT host = clientOf(previewParent_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, host.right, host.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (const auto& control : controls_) {
+        if (!control->hwnd) continue;
+        const RECT place = placeOf(*control);
+        MoveWindow(control->hwnd, place.left, place.top, place.right - place.left,
+                   place.bottom - place.top, TRUE);
+    }
+    applyFonts();
+    if (notice_) showNotice(noticeText_, noticeWhere_);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+void FormWindow::showNotice(TextView text, const Twips& where) {
+    if (text.empty()) {
+        if (notice_) DestroyWindow(notice_);
+        notice_ = nullptr;
+        return;
+    }
+    const RECT place = fitted(pixelsOf(where), fit_, true);
+    if (!notice_) {
+        notice_ = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 0, 0, 0,
+                                  hwnd_, nullptr, instance_, nullptr);
+        if (!notice_) throw RuntimeError::outOfMemory();
+        noticeBrush_.reset(CreateSolidBrush(colourRef(kNoticeBack)));
+        noticeFont_.reset(CreateFontW(-std::max(1, int(std::lround(9.75 * 96 / 72 * fit_.scale))),
+                                      0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                      DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+        SendMessageW(notice_, WM_SETFONT, reinterpret_cast<WPARAM>(noticeFont_.get()), FALSE);
+    }
+    noticeText_ = Text(text);
+    noticeWhere_ = where;
+    SetWindowTextW(notice_, wide(text).c_str());
+    SetWindowPos(notice_, HWND_TOP, place.left, place.top, place.right - place.left,
+                 place.bottom - place.top, SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
 void FormWindow::setVisible(std::string_view control, bool visible) {
@@ -167,8 +214,8 @@ Fit FormWindow::fitFor(const Control& control) const {
 }
 
 bool FormWindow::stretches(const Control& control) const {
-    // A preview shrinks the whole design, its unscaled pictures included.
-    return control.design->stretch || previewParent_ != nullptr;
+    // A fitted preview shrinks the whole design, its unscaled pictures included.
+    return control.design->stretch || fit_.scale != 1;
 }
 
 // --- Lookup and units -----------------------------------------------------------------
@@ -207,12 +254,12 @@ FormWindow::Control* FormWindow::findId(UINT_PTR id) {
     return nullptr;
 }
 
-int FormWindow::pixelsX(float twips) const {
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel * scaleX_));
+int FormWindow::pixels(float twips) const {
+    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
 }
 
-int FormWindow::pixelsY(float twips) const {
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel * scaleY_));
+RECT FormWindow::placeOf(const Control& control) const {
+    return fitted(pixelsOf(control.where), fit_, control.onWindow);
 }
 
 }  // namespace pelandra::win32

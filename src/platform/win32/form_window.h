@@ -20,8 +20,8 @@ namespace pelandra::win32 {
 
 class FormWindow {
   public:
-    // `previewParent`: run as a child filling that window, scaled from the 800 x 600
-    // design and deaf to input; nullptr for an ordinary window. `destroyed` runs once the
+    // `previewParent`: run as a child filling that window (drawn through the fit the core
+    // gives with fitToHost); nullptr for an ordinary window. `destroyed` runs once the
     // window is gone.
     FormWindow(const FormDesign& design, EventSink& sink, HINSTANCE instance, HWND previewParent,
                std::function<void()> destroyed);
@@ -44,6 +44,11 @@ class FormWindow {
     void setCaption(std::string_view control, TextView caption);
     void setTimerInterval(std::string_view control, int32_t milliseconds);
     void loadPicture(std::string_view control, TextView path);
+    // A preview: fills the host and draws the layout through `fit`.
+    void fitToHost(const HostFit& fit);
+    // A message over the window at `where`; empty removes it.
+    void showNotice(TextView text, const Twips& where);
+    HWND noticeWindow() const { return notice_; }
 
   private:
     struct Control {
@@ -51,6 +56,8 @@ class FormWindow {
         const ControlDesign* design = nullptr;
         HWND hwnd = nullptr;
         UINT_PTR id = 0;
+        Twips where;           // the layout's place, before any fit
+        bool onWindow = true;  // placed on the window itself, not inside another control
         HFONT font = nullptr;  // one of the window's fonts_
         Brush brush;
         std::unique_ptr<Picture> picture;
@@ -85,6 +92,7 @@ class FormWindow {
     void paintPicture(const Control& control) const;
     void paintSpin(const Control& control) const;
     LRESULT colour(const Control& control, HDC dc) const;
+    LRESULT noticeColour(HDC dc) const;
 
     Control* find(std::string_view control);
     const Control* find(std::string_view control) const;
@@ -92,8 +100,10 @@ class FormWindow {
     Control* findId(UINT_PTR id);
     Fit fitFor(const Control& control) const;
     bool stretches(const Control& control) const;
-    int pixelsX(float twips) const;
-    int pixelsY(float twips) const;
+    int pixels(float twips) const;
+    // Where a control is drawn: its layout place through the fit.
+    RECT placeOf(const Control& control) const;
+    void applyFonts();
 
     const FormDesign& design_;
     EventSink* sink_;
@@ -104,8 +114,12 @@ class FormWindow {
     Brush backBrush_;
     Icon bigIcon_;
     Icon smallIcon_;
-    double scaleX_ = 1;
-    double scaleY_ = 1;
+    HostFit fit_;
+    HWND notice_ = nullptr;
+    Text noticeText_;
+    Twips noticeWhere_;
+    Font noticeFont_;
+    Brush noticeBrush_;
     POINT lastPointer_{};
     std::vector<std::unique_ptr<Control>> controls_;
     std::vector<Font> fonts_;

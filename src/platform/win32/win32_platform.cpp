@@ -84,13 +84,19 @@ bool Win32Platform::enterPreview(uint64_t parentWindow) {
     return true;
 }
 
+std::optional<HostSize> Win32Platform::hostWindow() {
+    if (!previewParent_ || !IsWindow(previewParent_)) return std::nullopt;
+    RECT client{};
+    GetClientRect(previewParent_, &client);
+    return HostSize{client.right - client.left, client.bottom - client.top};
+}
+
 bool Win32Platform::previousInstance() {
     if (!instanceLock_) instanceLock_ = CreateMutexW(nullptr, FALSE, kInstanceLockName);
     return instanceLock_ && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 int32_t Win32Platform::showCursor(bool show) {
-    if (previewParent_) return previewCursorCount_ += show ? 1 : -1;
     return ShowCursor(show ? TRUE : FALSE);
 }
 
@@ -123,8 +129,6 @@ void Win32Platform::showForm(std::string_view form) {
 }
 
 ScreenSize Win32Platform::screenSize() {
-    // A preview lays out the show as on the screen it was designed for, then shrinks it.
-    if (previewParent_) return {800.0f * kTwipsPerPixel, 600.0f * kTwipsPerPixel};
     return {static_cast<float>(GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel),
             static_cast<float>(GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel)};
 }
@@ -155,8 +159,6 @@ void Win32Platform::loadPicture(std::string_view form, std::string_view control,
 }
 
 void Win32Platform::messageBox(TextView prompt, TextView title) {
-    // A preview is a picture in another program's page: it never pops up boxes there.
-    if (previewParent_) return;
     HWND owner = nullptr;
     for (auto form = forms_.rbegin(); form != forms_.rend() && !owner; ++form) {
         owner = (*form)->hwnd();
@@ -172,6 +174,14 @@ void Win32Platform::messageBox(TextView prompt, TextView title) {
     SetForegroundWindow(owner);
     SetActiveWindow(owner);
     SetFocus(focus && IsWindow(focus) && IsChild(owner, focus) ? focus : owner);
+}
+
+void Win32Platform::fitToHost(std::string_view form, HostFit fit) {
+    formNamed(form).fitToHost(fit);
+}
+
+void Win32Platform::showNotice(std::string_view form, TextView text, Twips where) {
+    formNamed(form).showNotice(text, where);
 }
 
 // --- Text, settings, files --------------------------------------------------------------

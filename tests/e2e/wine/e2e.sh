@@ -249,5 +249,13 @@ if timeout 60 wine "$build/preview_host.exe" "$(windows_path "$scr")" >"$work/pr
 else
     fail "/p: $(grep FAILED "$work/preview.log" | tr '\n' ' ')"
 fi
+set_setting Interval 1
+set_setting PelandrasDir "$(windows_path "$work/photos/missing")\\"
+if timeout 60 wine "$build/preview_host.exe" "$(windows_path "$scr")" message >"$work/preview-message.log" 2>&1; then
+    pass "/p without photos draws the message inside its host, no box"
+else
+    fail "/p without photos: $(grep FAILED "$work/preview-message.log" | tr '\n' ' ')"
+fi
+set_setting PelandrasDir "$(windows_path "$photos")\\"
 
 exit $((failures > 0))
