@@ -60,6 +60,7 @@ class FakePlatform : public Platform {
     int instanceChecks = 0;
     std::vector<uint64_t> previewRequests;
     std::map<std::string, HostFit> fits;  // by form, the last one
+    std::vector<std::string> coveredFor;  // forms that asked for the other screens
     struct Notice {
         Text text;
         Twips where;
@@ -103,6 +104,7 @@ class FakePlatform : public Platform {
                           int32_t milliseconds) override;
     void loadPicture(std::string_view form, std::string_view control, TextView path) override;
     void messageBox(TextView prompt, TextView title) override;
+    void coverOtherScreens(std::string_view form) override { coveredFor.emplace_back(form); }
     void fitToHost(std::string_view form, HostFit fit) override { fits[std::string(form)] = fit; }
     void showNotice(std::string_view form, TextView text, Twips where) override;
     Text upperCase(TextView text) override { return asciiUpper(text); }

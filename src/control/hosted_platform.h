@@ -7,7 +7,8 @@
 // - a message box, which nobody could see or close there, becomes a message drawn over
 //   the photo, said once on standard error (the host's log) until the photos return,
 // - the 800 x 600 design is laid out for the host's size (at least 800 x 600) and drawn
-//   shrunk uniformly and centred, again whenever the host is resized.
+//   shrunk uniformly and centred, again whenever the host is resized,
+// - the other screens are not the show's to cover.
 #pragma once
 
 #include <map>
@@ -49,6 +50,8 @@ class HostedPlatform : public Platform, private EventSink {
     }
     void loadPicture(std::string_view form, std::string_view control, TextView path) override;
     void messageBox(TextView prompt, TextView title) override;
+    // The host's window is the show's only screen.
+    void coverOtherScreens(std::string_view) override {}
     void fitToHost(std::string_view form, HostFit fit) override { backend_.fitToHost(form, fit); }
     void showNotice(std::string_view form, TextView text, Twips where) override {
         backend_.showNotice(form, text, where);

@@ -113,6 +113,11 @@ public:
     virtual void loadPicture(std::string_view form, std::string_view control, TextView path) = 0;
     // Modal message box with an OK button only and no icon; returns when closed.
     virtual void messageBox(TextView prompt, TextView title) = 0;
+    // Covers every screen but the one the full-screen `form` fills with a plain black,
+    // borderless, top-most window showing no pointer, for as long as the form lives, and
+    // keeps doing so as screens appear or vanish. Their key, mouse-button and mouse-move
+    // events are raised as the form's own surface's (control name = the form's name).
+    virtual void coverOtherScreens(std::string_view form) = 0;
 
     // --- Hosted windows (only called while hostWindow() names a host) -----------------
     // The window fills its host's client area and draws its layout through `fit`; called

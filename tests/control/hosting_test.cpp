@@ -81,6 +81,7 @@ TEST_F(HostedShow, TakesNoLockAndLeavesThePointerAlone) {
     EXPECT_TRUE(program.hosted());
     EXPECT_EQ(fake.instanceChecks, 0);
     EXPECT_EQ(fake.showCursorCalls, 0);
+    EXPECT_TRUE(fake.coveredFor.empty());  // the host's window is the only screen
     EXPECT_EQ(fake.tick(), std::nullopt);
 }
 
@@ -173,6 +174,7 @@ TEST(NotHosted, TheShowKeepsItsLockPointerAndBoxes) {
     EXPECT_EQ(fake.instanceChecks, 1);
     EXPECT_GT(fake.showCursorCalls, 0);
     EXPECT_TRUE(fake.fits.empty());
+    EXPECT_EQ(fake.coveredFor, std::vector<std::string>{"Form1"});
     fake.stored[u"PelandrasDir"] = u"D:\\pyrnox\\";
     fake.tick();
     EXPECT_EQ(fake.boxes.size(), 1u);

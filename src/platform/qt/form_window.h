@@ -47,6 +47,8 @@ class FormWindow : public QWidget {
     QLabel* notice() const { return notice_; }
     // Tells the core that the host changed size.
     void hostResized() { raiseEvent(name_, EventKind::HostResized); }
+    // Raises an event of the window's own surface (input on the screens' covers).
+    void raiseOwnEvent(EventKind kind) { raiseEvent(name_, kind); }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -117,6 +117,7 @@ void QtPlatform::showNotice(std::string_view form, TextView text, Twips where) {
 }
 
 QtPlatform::~QtPlatform() {
+    covers_.reset();
     windows_.clear();
     if (cursorHidden_) QGuiApplication::restoreOverrideCursor();
 }
@@ -187,6 +188,13 @@ void QtPlatform::showForm(std::string_view form) {
     FormWindow& window = windowFor(form);
     window.present();
     if (x11Host_ && window.hosted()) x11Host_->fill(window.winId());
+}
+
+void QtPlatform::coverOtherScreens(std::string_view form) {
+    FormWindow& window = windowFor(form);
+    // Input on a cover is input on the show's own surface.
+    covers_ =
+        std::make_unique<ScreenCovers>([&window](EventKind kind) { window.raiseOwnEvent(kind); });
 }
 
 ScreenSize QtPlatform::screenSize() {

@@ -12,6 +12,7 @@
 #include "platform/qt/form_window.h"
 #include "platform/qt/ini_settings.h"
 #include "platform/qt/instance_lock.h"
+#include "platform/qt/screen_covers.h"
 #include "platform/qt/x11_host.h"
 
 class QWindow;
@@ -29,6 +30,8 @@ class QtPlatform : public Platform {
 
     // The window built for `form`, for tests; nullptr before createForm.
     FormWindow* window(std::string_view form) const;
+    // The covers of the screens the show does not use, for tests; nullptr before any.
+    const ScreenCovers* covers() const { return covers_.get(); }
 
     // Runs the show inside another program's window: `host` (none in tests) of `hostSize`
     // pixels; the core then applies a hosted show's rules. The constructor calls this when
@@ -60,6 +63,7 @@ class QtPlatform : public Platform {
                           int32_t milliseconds) override;
     void loadPicture(std::string_view form, std::string_view control, TextView path) override;
     void messageBox(TextView prompt, TextView title) override;
+    void coverOtherScreens(std::string_view form) override;
     void fitToHost(std::string_view form, HostFit fit) override;
     void showNotice(std::string_view form, TextView text, Twips where) override;
 
@@ -91,6 +95,7 @@ class QtPlatform : public Platform {
     int32_t cursorCount_ = 0;
     bool cursorHidden_ = false;
     std::map<std::string, std::unique_ptr<FormWindow>, std::less<>> windows_;
+    std::unique_ptr<ScreenCovers> covers_;
 };
 
 }  // namespace pelandra::qt

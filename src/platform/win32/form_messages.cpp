@@ -204,13 +204,21 @@ void FormWindow::deliver(std::string_view control, EventKind kind) {
 }
 
 bool FormWindow::pointerMoved(HWND surface, POINT& last, LPARAM l) const {
-    // Windows sends a move when a window appears under a still pointer (and when the
-    // pointer is shown or hidden): only a real change of position counts.
     POINT at{static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l))};
     ClientToScreen(surface, &at);
+    return pointerMovedTo(at, last);
+}
+
+bool FormWindow::pointerMovedTo(POINT at, POINT& last) {
+    // Windows sends a move when a window appears under a still pointer (and when the
+    // pointer is shown or hidden): only a real change of position counts.
     if (at.x == last.x && at.y == last.y) return false;
     last = at;
     return true;
+}
+
+void FormWindow::raiseOwnEvent(EventKind kind, POINT at) {
+    if (kind != EventKind::MouseMove || pointerMovedTo(at, lastPointer_)) deliver(name(), kind);
 }
 
 }  // namespace pelandra::win32

@@ -44,6 +44,9 @@ class FormWindow {
     void setCaption(std::string_view control, TextView caption);
     void setTimerInterval(std::string_view control, int32_t milliseconds);
     void loadPicture(std::string_view control, TextView path);
+    // An event of the window's own surface from elsewhere (a cover of another monitor);
+    // a move counts only when the pointer left `at`, the last place the surface saw it.
+    void raiseOwnEvent(EventKind kind, POINT at);
     // A preview: fills the host and draws the layout through `fit`.
     void fitToHost(const HostFit& fit);
     // A message over the window at `where`; empty removes it.
@@ -86,6 +89,7 @@ class FormWindow {
     LRESULT onControlMessage(Control& control, UINT message, WPARAM w, LPARAM l);
     void deliver(std::string_view control, EventKind kind);
     bool pointerMoved(HWND surface, POINT& last, LPARAM l) const;
+    static bool pointerMovedTo(POINT at, POINT& last);
 
     // Painting (form_painting.cpp).
     void paintBackground(HDC dc) const;

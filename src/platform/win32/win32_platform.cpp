@@ -32,9 +32,11 @@ Text argumentsOf(std::wstring_view line) {
 Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
     startPictureDecoding();
     FormWindow::registerClasses(instance_);
+    ScreenCovers::registerClass(instance_);
 }
 
 Win32Platform::~Win32Platform() {
+    covers_.reset();
     forms_.clear();
     if (instanceLock_) CloseHandle(instanceLock_);
 }
@@ -174,6 +176,13 @@ void Win32Platform::messageBox(TextView prompt, TextView title) {
     SetForegroundWindow(owner);
     SetActiveWindow(owner);
     SetFocus(focus && IsWindow(focus) && IsChild(owner, focus) ? focus : owner);
+}
+
+void Win32Platform::coverOtherScreens(std::string_view form) {
+    FormWindow& window = formNamed(form);
+    // Input on a cover is input on the show's own surface.
+    covers_ = std::make_unique<ScreenCovers>(
+        instance_, [&window](EventKind kind, POINT at) { window.raiseOwnEvent(kind, at); });
 }
 
 void Win32Platform::fitToHost(std::string_view form, HostFit fit) {

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/screen_covers.h"
 
 namespace pelandra::win32 {
 
@@ -44,6 +45,7 @@ class Win32Platform : public Platform {
                           int32_t milliseconds) override;
     void loadPicture(std::string_view form, std::string_view control, TextView path) override;
     void messageBox(TextView prompt, TextView title) override;
+    void coverOtherScreens(std::string_view form) override;
     void fitToHost(std::string_view form, HostFit fit) override;
     void showNotice(std::string_view form, TextView text, Twips where) override;
 
@@ -61,6 +63,7 @@ class Win32Platform : public Platform {
     HANDLE instanceLock_ = nullptr;
     HWND previewParent_ = nullptr;
     std::vector<std::unique_ptr<FormWindow>> forms_;
+    std::unique_ptr<ScreenCovers> covers_;
     int liveForms_ = 0;
 };
 

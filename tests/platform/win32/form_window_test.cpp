@@ -175,6 +175,22 @@ TEST_F(Forms, OnlyRealPointerMovementCounts) {
                                                {"Image1", EventKind::MouseMove}}));
 }
 
+TEST_F(Forms, InputFromACoverIsTheWindowSurfaces) {
+    auto form = build(show::form1Design());
+    POINT still{};
+    GetCursorPos(&still);
+    form->raiseOwnEvent(EventKind::MouseMove, still);  // a cover appeared under the pointer
+    form->raiseOwnEvent(EventKind::MouseMove, {still.x + 900, still.y});
+    form->raiseOwnEvent(EventKind::MouseDown, {});
+    form->raiseOwnEvent(EventKind::KeyDown, {});
+    // The surface itself saw the pointer last where the cover did: no second move there.
+    SendMessageW(form->hwnd(), WM_MOUSEMOVE, 0,
+                 clientPoint(form->hwnd(), {still.x + 900, still.y}));
+    EXPECT_EQ(sink.events, (std::vector<Event>{{"Form1", EventKind::MouseMove},
+                                               {"Form1", EventKind::MouseDown},
+                                               {"Form1", EventKind::KeyDown}}));
+}
+
 TEST_F(Forms, PanelsKeepThePointerFromTheWindowBeneath) {
     auto form = build(show::form1Design());
     for (const char* control : {"SSPanel1", "panYear", "Image2", "Image1"}) {
