@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/program.h"
+#include "platform/conformance.h"
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
 
@@ -74,6 +75,10 @@ class FakePlatform : public Platform {
     // Delivers an event as the window runtime would; returns the exit status if it ended.
     std::optional<int> fire(std::string_view form, std::string_view control, EventKind kind);
     std::optional<int> tick() { return fire("Form1", "Timer1", EventKind::Timer); }
+    // What a user does to a control (or the window, by its own name), answered with the
+    // events a real backend raises for that control's kind (src/platform/README.md).
+    std::optional<int> act(std::string_view form, std::string_view control,
+                           conformance::Gesture gesture);
 
     static std::string key(std::string_view form, std::string_view control);
 
@@ -114,6 +119,7 @@ class FakePlatform : public Platform {
 
   private:
     EventSink* sink_ = nullptr;
+    std::map<std::string, const FormDesign*, std::less<>> designs_;
 };
 
 }  // namespace pelandra::testing

@@ -18,7 +18,8 @@ inline COLORREF colourRef(Colour colour) {
     return colour == kSystemButtonText ? GetSysColor(COLOR_BTNTEXT) : COLORREF{colour};
 }
 
-// The kinds whose mouse input is their own rather than the window's beneath.
+// The kinds whose mouse input is their own rather than the window's beneath (of them only
+// pictures raise events; panels and labels just keep it from the window).
 inline bool reportsPointer(ControlKind kind) {
     return kind == ControlKind::Panel || kind == ControlKind::Label || kind == ControlKind::Picture;
 }

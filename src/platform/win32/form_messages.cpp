@@ -142,7 +142,7 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
         case WM_MBUTTONDOWN:
             if (reportsPointer(kind)) {
                 control.buttonDown = true;
-                deliver(controlName, EventKind::MouseDown);
+                if (kind == ControlKind::Picture) deliver(controlName, EventKind::MouseDown);
                 return 0;  // never passed on to the window beneath
             }
             if (kind == ControlKind::Spin && message == WM_LBUTTONDOWN) {
@@ -155,7 +155,9 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
             if (reportsPointer(kind)) {
-                if (control.buttonDown) deliver(controlName, EventKind::Click);
+                if (control.buttonDown && kind == ControlKind::Picture) {
+                    deliver(controlName, EventKind::Click);
+                }
                 control.buttonDown = false;
                 return 0;
             }
@@ -172,7 +174,7 @@ LRESULT FormWindow::onControlMessage(Control& control, UINT message, WPARAM w, L
             break;
         case WM_MOUSEMOVE:
             if (reportsPointer(kind)) {
-                if (pointerMoved(hwnd, control.lastPointer, l)) {
+                if (pointerMoved(hwnd, control.lastPointer, l) && kind == ControlKind::Picture) {
                     deliver(controlName, EventKind::MouseMove);
                 }
                 return 0;

@@ -10,6 +10,7 @@ add_executable(qt_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/design_style_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/windows_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hosted_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/conformance_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pictures_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_store_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/process_services_test.cpp

@@ -7,6 +7,7 @@ add_executable(win32_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/message_box_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/preview_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/screen_covers_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/conformance_test.cpp
 )
 target_link_libraries(win32_backend_tests PRIVATE pelandra_win32 version GTest::gtest_main)
 target_include_directories(win32_backend_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
