@@ -47,6 +47,58 @@ std::optional<int> FakePlatform::fire(std::string_view form, std::string_view co
     return std::nullopt;
 }
 
+void FakePlatform::showNotice(std::string_view form, TextView text, Twips where) {
+    if (text.empty()) {
+        notices.erase(std::string(form));
+    } else {
+        notices[std::string(form)] = {Text(text), where};
+    }
+}
+
+std::optional<int> FakePlatform::act(std::string_view form, std::string_view control,
+                                     conformance::Gesture gesture) {
+    using conformance::Gesture;
+    const auto found = designs_.find(form);
+    if (found == designs_.end()) return std::nullopt;
+    const auto raise = [&](std::initializer_list<EventKind> kinds) -> std::optional<int> {
+        for (const EventKind kind : kinds) {
+            if (auto ended = fire(form, control, kind)) return ended;
+        }
+        return std::nullopt;
+    };
+    const bool press = gesture == Gesture::Press || gesture == Gesture::Click ||
+                       gesture == Gesture::ClickLeftHalf || gesture == Gesture::ClickRightHalf;
+    if (control == form) {
+        if (gesture == Gesture::Key) return raise({EventKind::KeyDown});
+        if (press) return raise({EventKind::MouseDown});
+        if (gesture == Gesture::Move) return raise({EventKind::MouseMove});
+        return std::nullopt;
+    }
+    const ControlDesign* design = found->second->find(control);
+    if (!design) return std::nullopt;
+    switch (design->kind) {
+        case ControlKind::Picture:
+            if (gesture == Gesture::Press) return raise({EventKind::MouseDown});
+            if (press) return raise({EventKind::MouseDown, EventKind::Click});
+            if (gesture == Gesture::Move) return raise({EventKind::MouseMove});
+            break;
+        case ControlKind::Button:
+            if (press && gesture != Gesture::Press) return raise({EventKind::Click});
+            break;
+        case ControlKind::Spin:
+            if (gesture == Gesture::ClickLeftHalf || gesture == Gesture::ArrowLeft)
+                return raise({EventKind::SpinDown});
+            if (gesture == Gesture::ClickRightHalf || gesture == Gesture::ArrowRight)
+                return raise({EventKind::SpinUp});
+            break;
+        case ControlKind::Panel:  // they keep the pointer from the window and say nothing
+        case ControlKind::Label:
+        case ControlKind::Timer:
+            break;
+    }
+    return std::nullopt;
+}
+
 std::string FakePlatform::key(std::string_view form, std::string_view control) {
     return std::string(form) + "." + std::string(control);
 }
@@ -66,6 +118,7 @@ void FakePlatform::createForm(const FormDesign& design, EventSink& sink) {
     if (failCreateForm) throw *failCreateForm;
     sink_ = &sink;
     created.emplace_back(design.name);
+    designs_[std::string(design.name)] = &design;
     for (const auto& control : design.controls) {
         const auto at = key(design.name, control.name);
         captions[at] = Text(control.caption);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/program.h"
+#include "platform/conformance.h"
 #include "platform/platform.h"
 #include "platform/runtime_error.h"
 
@@ -26,6 +27,8 @@ class FakePlatform : public Platform {
     Text commandLineText;
     bool otherInstanceRuns = false;
     std::optional<uint64_t> previewHost;  // the window a preview may run in, if any
+    HostSize previewSize{200, 150};       // ... and its size
+    std::optional<HostSize> host;         // the host window the show runs in, if any
     ScreenSize screen{12000, 9000};
     int32_t cursorCount = 0;
     std::map<Text, Text> stored;  // key name -> text, in the program's own section
@@ -62,7 +65,14 @@ class FakePlatform : public Platform {
     int showCursorCalls = 0;
     int instanceChecks = 0;
     std::vector<uint64_t> previewRequests;
-    std::vector<Text> saves;  // "Key=Value" in order
+    std::map<std::string, HostFit> fits;  // by form, the last one
+    std::vector<std::string> coveredFor;  // forms that asked for the other screens
+    struct Notice {
+        Text text;
+        Twips where;
+    };
+    std::map<std::string, Notice> notices;  // by form, while one is shown
+    std::vector<Text> saves;                // "Key=Value" in order
 
     // --- Driving ---------------------------------------------------------------------
     // Runs Program::main; returns the exit status if the process ended.
@@ -73,6 +83,10 @@ class FakePlatform : public Platform {
     // Ends every background decode and announces it as the backends do.
     std::optional<int> finishDecoding();
     bool decoding() const;
+    // What a user does to a control (or the window, by its own name), answered with the
+    // events a real backend raises for that control's kind (src/platform/README.md).
+    std::optional<int> act(std::string_view form, std::string_view control,
+                           conformance::Gesture gesture);
 
     static std::string key(std::string_view form, std::string_view control);
 
@@ -84,8 +98,11 @@ class FakePlatform : public Platform {
     }
     bool enterPreview(uint64_t parentWindow) override {
         previewRequests.push_back(parentWindow);
-        return previewHost == parentWindow;
+        if (previewHost != parentWindow) return false;
+        host = previewSize;
+        return true;
     }
+    std::optional<HostSize> hostWindow() override { return host; }
     int32_t showCursor(bool show) override;
     [[noreturn]] void endProcess(int status) override;
     void printError(TextView line) override { consoleLines.emplace_back(line); }
@@ -102,6 +119,9 @@ class FakePlatform : public Platform {
     bool pictureReady(std::string_view form, std::string_view control) override;
     void showPreparedPicture(std::string_view form, std::string_view control) override;
     void messageBox(TextView prompt, TextView title) override;
+    void coverOtherScreens(std::string_view form) override { coveredFor.emplace_back(form); }
+    void fitToHost(std::string_view form, HostFit fit) override { fits[std::string(form)] = fit; }
+    void showNotice(std::string_view form, TextView text, Twips where) override;
     Text upperCase(TextView text) override { return asciiUpper(text); }
     Text getSetting(TextView app, TextView section, TextView key, TextView fallback) override;
     void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
@@ -118,8 +138,9 @@ class FakePlatform : public Platform {
     };
     void decode(Prepared& picture);
 
-    EventSink* sink_ = nullptr;
     std::map<std::string, Prepared> prepared_;  // by "Form.control"
+    EventSink* sink_ = nullptr;
+    std::map<std::string, const FormDesign*, std::less<>> designs_;
 };
 
 }  // namespace pelandra::testing

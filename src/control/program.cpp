@@ -4,30 +4,35 @@
 
 #include "control/command_line.h"
 #include "control/error_report.h"
+#include "control/hosted_platform.h"
 #include "control/pointer.h"
 #include "dialog/settings_dialog.h"
 #include "show/show_window.h"
 
 namespace pelandra {
 
-Program::Program(Platform& platform) : platform_(platform) {}
+Program::Program(Platform& platform) : platform_(platform), active_(&platform) {}
 
 Program::~Program() = default;
 
 void Program::main() {
     try {
         const Text line = platform_.commandLine();
-        // A preview lives inside another program's window and holds no single-instance lock.
-        const auto parent = previewWindow(line);
-        const bool preview = parent && platform_.enterPreview(*parent);
-        if (!preview && platform_.previousInstance()) endSaver();
-        if (!preview && isSettingsMode(line)) {
+        // A show inside another program's window (a preview's, or one the backend found
+        // in its own arguments) follows that window's rules.
+        if (const auto parent = previewWindow(line)) platform_.enterPreview(*parent);
+        if (const auto host = platform_.hostWindow()) {
+            hosted_ = std::make_unique<HostedPlatform>(platform_, *host);
+            active_ = hosted_.get();
+        }
+        if (platform().previousInstance()) endSaver();
+        if (!hosted() && isSettingsMode(line)) {
             openSettings();
         } else {
             openShow();
         }
     } catch (const RuntimeError& error) {
-        reportRuntimeError(platform_, error);
+        reportRuntimeError(platform(), error);
     }
 }
 
@@ -42,8 +47,8 @@ void Program::openSettings() {
 }
 
 void Program::endSaver() {
-    showPointer(platform_, true);
-    platform_.endProcess(0);
+    showPointer(platform(), true);
+    platform().endProcess(0);
     std::abort();  // endProcess does not return
 }
 
@@ -55,7 +60,7 @@ void Program::handle(std::string_view form, std::string_view control, EventKind 
             dialog_->handle(control, kind);
         }
     } catch (const RuntimeError& error) {
-        reportRuntimeError(platform_, error);
+        reportRuntimeError(platform(), error);
     }
 }
 

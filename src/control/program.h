@@ -8,6 +8,7 @@
 
 namespace pelandra {
 
+class HostedPlatform;
 class ShowWindow;
 class SettingsDialog;
 
@@ -34,7 +35,10 @@ class Program : public EventSink {
     // ends the program through the run-time error report.
     void handle(std::string_view form, std::string_view control, EventKind kind) override;
 
-    Platform& platform() { return platform_; }
+    // The platform the windows use: the backend itself, or, for a show inside a host
+    // window, the layer that applies the hosted show's rules over it.
+    Platform& platform() { return *active_; }
+    bool hosted() const { return hosted_ != nullptr; }
     ModuleValues& values() { return values_; }
     ShowWindow* showWindow() { return show_.get(); }
     SettingsDialog* settingsDialog() { return dialog_.get(); }
@@ -44,6 +48,8 @@ class Program : public EventSink {
     void openSettings();
 
     Platform& platform_;
+    std::unique_ptr<HostedPlatform> hosted_;
+    Platform* active_;
     ModuleValues values_;
     std::unique_ptr<ShowWindow> show_;
     std::unique_ptr<SettingsDialog> dialog_;

@@ -26,6 +26,7 @@ enum class EventKind {
     SpinDown,
     SpinUp,
     PictureReady,  // a picture control's prepared picture has finished decoding
+    HostResized,   // the host window changed size (hosted windows only)
 };
 
 class EventSink {
@@ -37,6 +38,23 @@ class EventSink {
 struct ScreenSize {
     float width = 0;  // twips
     float height = 0;
+};
+
+// The client area of another program's window that the show runs inside, in pixels.
+struct HostSize {
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const HostSize&) const = default;
+};
+
+// How a hosted window's layout is drawn in its host: every control's pixel rectangle has its
+// edges multiplied by `scale` (so neighbours stay flush), those placed on the window itself
+// are then moved by the offset; fonts shrink alike and pictures stretch to their controls.
+struct HostFit {
+    double scale = 1;
+    int32_t offsetX = 0;
+    int32_t offsetY = 0;
+    bool operator==(const HostFit&) const = default;
 };
 
 // One pass over a folder's files, in the order the file system delivers them.
@@ -65,13 +83,17 @@ class Platform {
     [[noreturn]] virtual void endProcess(int status) = 0;
     // A line for the console (standard error where there is one).
     virtual void printError(TextView line) = 0;
-    // A preview request names the window the show should run inside. True when the
-    // backend will run the show there (the window exists); backends without a preview
-    // keep the default, and the request then runs the ordinary show.
+    // A preview request ("/p <window>") names the window the show should run inside. True
+    // when the backend will run the show there (the window exists); backends without a
+    // preview keep the default, and the request then runs the ordinary show.
     virtual bool enterPreview(uint64_t parentWindow) {
         (void)parentWindow;
         return false;
     }
+    // The host window the show runs inside and its size, or nullopt for a show of its own.
+    // Asked once at start; the core then applies every rule of a hosted show itself
+    // (control/hosted_platform.h), and the backend only attaches its window to the host.
+    virtual std::optional<HostSize> hostWindow() { return std::nullopt; }
 
     // --- Windows ---------------------------------------------------------------
     // Builds the window and its controls (hidden) and routes their events to `sink`.
@@ -116,6 +138,20 @@ class Platform {
 
     // Modal message box with an OK button only and no icon; returns when closed.
     virtual void messageBox(TextView prompt, TextView title) = 0;
+    // Covers every screen but the one the full-screen `form` fills with a plain black,
+    // borderless, top-most window showing no pointer, for as long as the form lives, and
+    // keeps doing so as screens appear or vanish. Their key, mouse-button and mouse-move
+    // events are raised as the form's own surface's (control name = the form's name).
+    virtual void coverOtherScreens(std::string_view form) = 0;
+
+    // --- Hosted windows (only called while hostWindow() names a host) -----------------
+    // The window fills its host's client area and draws its layout through `fit`; called
+    // again after each HostResized.
+    virtual void fitToHost(std::string_view form, HostFit fit) = 0;
+    // Draws `text` (lines broken by CR LF) over the window at `where`, a rectangle placed
+    // on the window like a control (and fitted like one), light on dark and above every
+    // control; an empty text takes it away.
+    virtual void showNotice(std::string_view form, TextView text, Twips where) = 0;
 
     // --- Text ------------------------------------------------------------------
     virtual Text upperCase(TextView text) = 0;

@@ -58,6 +58,7 @@ void ShowWindow::open() {
     platform_.createForm(show::form1Design(), program_);
     load();
     platform_.showForm(show::kForm);
+    platform_.coverOtherScreens(show::kForm);  // the show's is the primary; the rest go black
     platform_.setVisible(show::kForm, show::kCaption, true);
     // The pointer stays out of the photos' way; every exit makes it visible again.
     showPointer(platform_, false);

@@ -37,12 +37,6 @@ QImage designPicture(std::string_view asset) {
     return reader.read();
 }
 
-// Events a hosted show leaves to its host, which watches the keyboard and mouse itself.
-bool isInput(EventKind kind) {
-    return kind == EventKind::KeyDown || kind == EventKind::MouseDown ||
-           kind == EventKind::MouseMove || kind == EventKind::Click;
-}
-
 bool takesFocus(const ControlDesign& design) {
     return design.tabIndex >= 0 &&
            (design.kind == ControlKind::Button || design.kind == ControlKind::Spin);
@@ -149,7 +143,6 @@ void FormWindow::place(std::string_view control, const Twips& where) {
     if (found == controls_.end()) return;
     found->second.where = where;
     applyPlacement(found->second);
-    if (notice_ != nullptr) placeNotice();
 }
 
 void FormWindow::orderTabs(const FormDesign& design) {
@@ -190,30 +183,27 @@ void FormWindow::maximise() {
     if (isVisible()) coverScreen();
 }
 
-void FormWindow::embed(QWindow* host, QSize hostSize, QSize layoutSize) {
+void FormWindow::embed(QWindow* host) {
     hosted_ = true;
-    layoutSize_ = layoutSize;
     // No frame, no stacking above others; inside the root window (a show started with
     // "-root" by hand) no window manager takes it either.
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::BypassWindowManagerHint);
     setFocusPolicy(Qt::NoFocus);
-    setMouseTracking(false);
     if (host != nullptr) {
         setAttribute(Qt::WA_NativeWindow);
         winId();  // creates the native window so it can be given its parent
         windowHandle()->setParent(host);
     }
-    followHost(hostSize);
 }
 
-void FormWindow::followHost(QSize hostSize) {
+void FormWindow::fitTo(QSize hostSize, const Projection& projection) {
     setGeometry(QRect(QPoint(0, 0), hostSize));
-    projection_ = fitInto(layoutSize_, hostSize);
+    projection_ = projection;
     for (const auto& [name, control] : controls_) applyPlacement(control);
     if (notice_ != nullptr) placeNotice();
 }
 
-void FormWindow::setNotice(const QString& text) {
+void FormWindow::setNotice(const QString& text, const Twips& where) {
     if (text.isEmpty()) {
         delete notice_;
         notice_ = nullptr;
@@ -232,28 +222,17 @@ void FormWindow::setNotice(const QString& text) {
         notice_->setPalette(palette);
     }
     notice_->setText(text);
+    noticeWhere_ = where;
     placeNotice();
     notice_->show();
     notice_->raise();
 }
 
 void FormWindow::placeNotice() {
-    // Centred on the photo area: the largest control on the window holds it.
-    QRect area = rect();
-    int largest = 0;
-    for (const auto& [name, control] : controls_) {
-        const QRect shown(control.widget->mapTo(this, QPoint(0, 0)), control.widget->size());
-        if (control.widget->isVisibleTo(this) && shown.width() * shown.height() > largest) {
-            largest = shown.width() * shown.height();
-            area = shown;
-        }
-    }
     notice_->setFont(fontOf({"MS Sans Serif", 9.75f, true}, projection_.scale));
     const int margin = projection_.length(12);
-    const QSize wanted(area.width() * 3 / 4, area.height() / 3);
     notice_->setContentsMargins(margin, margin, margin, margin);
-    notice_->setGeometry(
-        QRect(area.center() - QPoint(wanted.width() / 2, wanted.height() / 2), wanted));
+    notice_->setGeometry(projection_.onWindow(pixelRect(noticeWhere_)));
 }
 
 void FormWindow::present() {
@@ -285,7 +264,6 @@ void FormWindow::present() {
 }
 
 void FormWindow::raiseEvent(const std::string& control, EventKind kind) {
-    if (hosted_ && isInput(kind)) return;
     sink_.handle(name_, control, kind);
 }
 

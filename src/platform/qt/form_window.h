@@ -34,17 +34,21 @@ class FormWindow : public QWidget {
     // Places a control (or, for the window's own name, the window) in twips.
     void place(std::string_view control, const Twips& where);
 
-    // Runs the window inside another program's window (`host`, or none in tests) of
-    // `hostSize` pixels, laid out for `layoutSize`: no frame, not top-most, no input.
-    void embed(QWindow* host, QSize hostSize, QSize layoutSize);
+    // Runs the window inside another program's window (`host`, or none in tests): no
+    // frame, not top-most, never taking the keyboard.
+    void embed(QWindow* host);
     bool hosted() const { return hosted_; }
-    // Fills the host again after it was resized, keeping the layout scaled to fit.
-    void followHost(QSize hostSize);
+    // Fills a host of `hostSize` pixels and draws the layout through `projection`.
+    void fitTo(QSize hostSize, const Projection& projection);
     const Projection& projection() const { return projection_; }
-    // A message drawn over the photo area in place of a box nobody could see or close;
-    // an empty text removes it.
-    void setNotice(const QString& text);
+    // A message drawn at `where` (twips on the window, fitted like a control); an empty
+    // text removes it.
+    void setNotice(const QString& text, const Twips& where);
     QLabel* notice() const { return notice_; }
+    // Tells the core that the host changed size.
+    void hostResized() { raiseEvent(name_, EventKind::HostResized); }
+    // Raises an event of the window's own surface (input on the screens' covers).
+    void raiseOwnEvent(EventKind kind) { raiseEvent(name_, kind); }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -71,8 +75,8 @@ class FormWindow : public QWidget {
     WindowStyle style_;
     bool maximised_ = false;
     bool hosted_ = false;
-    QSize layoutSize_;
     Projection projection_;
+    Twips noticeWhere_;
     QLabel* notice_ = nullptr;
     QWidget* firstFocus_ = nullptr;
     std::map<std::string, Control, std::less<>> controls_;

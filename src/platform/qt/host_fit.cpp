@@ -1,40 +1,34 @@
 #include "host_fit.h"
 
-#include <algorithm>
-#include <cmath>
+#include "control/host_fit.h"
 
 namespace pelandra::qt {
 
-QSize layoutSizeFor(QSize host) {
-    if (host.width() >= kDesignScreen.width() && host.height() >= kDesignScreen.height()) {
-        return host;
-    }
-    return kDesignScreen;
+namespace {
+
+QRect fitted(const QRect& layout, double scale, QPoint offset, bool onWindow) {
+    const HostFit fit{scale, offset.x(), offset.y()};
+    const PixelRect rect =
+        fitRect({layout.left(), layout.top(), layout.width(), layout.height()}, fit, onWindow);
+    return {rect.left, rect.top, rect.width, rect.height};
 }
 
+}  // namespace
+
 int Projection::length(int layout) const {
-    return int(std::lround(layout * scale));
+    return fitLength(layout, {scale, 0, 0});
 }
 
 QRect Projection::inside(const QRect& layout) const {
-    // Edges are scaled, not sizes, so neighbouring controls stay flush.
-    const int left = length(layout.left());
-    const int top = length(layout.top());
-    return {left, top, length(layout.left() + layout.width()) - left,
-            length(layout.top() + layout.height()) - top};
+    return fitted(layout, scale, offset, false);
 }
 
 QRect Projection::onWindow(const QRect& layout) const {
-    return inside(layout).translated(offset);
+    return fitted(layout, scale, offset, true);
 }
 
-Projection fitInto(QSize layout, QSize host) {
-    if (layout.isEmpty()) return {};
-    const double scale = std::min(
-        {1.0, double(host.width()) / layout.width(), double(host.height()) / layout.height()});
-    const QPoint offset(int(std::lround((host.width() - layout.width() * scale) / 2)),
-                        int(std::lround((host.height() - layout.height() * scale) / 2)));
-    return {scale, offset};
+Projection projectionOf(const HostFit& fit) {
+    return {fit.scale, QPoint(fit.offsetX, fit.offsetY)};
 }
 
 }  // namespace pelandra::qt

@@ -1,19 +1,13 @@
-// How the show is fitted into a host window: laid out for the host's own size when that is
-// at least the 800 x 600 the show was designed for, else for 800 x 600 and scaled down.
+// A hosted window's fit into its host (decided by the core) in Qt's terms.
 #pragma once
 
 #include <QPoint>
 #include <QRect>
-#include <QSize>
+
+#include "platform/platform.h"
 
 namespace pelandra::qt {
 
-inline constexpr QSize kDesignScreen{800, 600};
-
-// The size, in pixels, the show is laid out for inside a host of `host` pixels.
-QSize layoutSizeFor(QSize host);
-
-// Maps the layout's pixels onto the host's: shrunk to fit (never enlarged) and centred.
 struct Projection {
     double scale = 1.0;
     QPoint offset;  // where the layout's top-left corner lands
@@ -27,6 +21,6 @@ struct Projection {
     bool operator==(const Projection&) const = default;
 };
 
-Projection fitInto(QSize layout, QSize host);
+Projection projectionOf(const HostFit& fit);
 
 }  // namespace pelandra::qt

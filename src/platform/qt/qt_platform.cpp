@@ -59,20 +59,6 @@ void endOnTermination() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-// A message box's text on one line: every run of line breaks becomes one blank.
-Text oneLine(TextView text) {
-    Text line;
-    for (const char16_t unit : text) {
-        const bool lineBreak = unit == u'\r' || unit == u'\n';
-        if (!lineBreak) {
-            line += unit;
-        } else if (line.empty() || line.back() != u' ') {
-            line += u' ';
-        }
-    }
-    return line;
-}
-
 }  // namespace
 
 QtPlatform::QtPlatform(int& argc, char** argv)
@@ -104,20 +90,36 @@ void QtPlatform::attachToHost(const HostRequest& request) {
 }
 
 void QtPlatform::hostIn(QWindow* host, QSize hostSize) {
-    hosting_ = Hosting{host, hostSize, layoutSizeFor(hostSize)};
+    hosting_ = Hosting{host, hostSize};
 }
 
 void QtPlatform::followHost(QSize size) {
     if (!hosting_) return;
     hosting_->size = size;
     for (const auto& [name, window] : windows_) {
-        if (!window->hosted()) continue;
-        window->followHost(size);
-        if (x11Host_ && window->isVisible()) x11Host_->fill(window->winId());
+        if (window->hosted()) window->hostResized();
     }
 }
 
+std::optional<HostSize> QtPlatform::hostWindow() {
+    if (!hosting_) return std::nullopt;
+    return HostSize{hosting_->size.width(), hosting_->size.height()};
+}
+
+void QtPlatform::fitToHost(std::string_view form, HostFit fit) {
+    FormWindow& window = windowFor(form);
+    if (!hosting_ || !window.hosted()) throw RuntimeError::invalidArgument();
+    window.fitTo(hosting_->size, projectionOf(fit));
+    if (x11Host_ && window.isVisible()) x11Host_->fill(window.winId());
+}
+
+void QtPlatform::showNotice(std::string_view form, TextView text, Twips where) {
+    const QString shown = toQString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    windowFor(form).setNotice(shown, where);
+}
+
 QtPlatform::~QtPlatform() {
+    covers_.reset();
     windows_.clear();
     if (cursorHidden_) QGuiApplication::restoreOverrideCursor();
 }
@@ -148,14 +150,11 @@ QWidget& QtPlatform::widgetFor(std::string_view form, std::string_view control) 
 // --- Process ---------------------------------------------------------------------------
 
 bool QtPlatform::previousInstance() {
-    // A host may run several copies at once (its preview and its full screen).
-    if (hosting_) return false;
     return !lock_.acquire(lockFile_);
 }
 
 int32_t QtPlatform::showCursor(bool show) {
     cursorCount_ += show ? 1 : -1;
-    if (hosting_) return cursorCount_;  // the pointer belongs to the host
     const bool hide = cursorCount_ < 0;
     if (hide && !cursorHidden_) {
         QGuiApplication::setOverrideCursor(Qt::BlankCursor);
@@ -176,7 +175,6 @@ void QtPlatform::endProcess(int status) {
 void QtPlatform::printError(TextView line) {
     std::fprintf(stderr, "%s\n", toUtf8(line).c_str());
     std::fflush(stderr);
-    lastPrinted_ = line;
 }
 
 // --- Windows ---------------------------------------------------------------------------
@@ -184,7 +182,7 @@ void QtPlatform::printError(TextView line) {
 void QtPlatform::createForm(const FormDesign& design, EventSink& sink) {
     auto window = std::make_unique<FormWindow>(design, sink);
     if (hosting_ && design.style == WindowStyle::FullScreen) {
-        window->embed(hosting_->parent, hosting_->size, hosting_->layout);
+        window->embed(hosting_->parent);
     }
     windows_[std::string(design.name)] = std::move(window);
 }
@@ -195,11 +193,14 @@ void QtPlatform::showForm(std::string_view form) {
     if (x11Host_ && window.hosted()) x11Host_->fill(window.winId());
 }
 
+void QtPlatform::coverOtherScreens(std::string_view form) {
+    FormWindow& window = windowFor(form);
+    // Input on a cover is input on the show's own surface.
+    covers_ =
+        std::make_unique<ScreenCovers>([&window](EventKind kind) { window.raiseOwnEvent(kind); });
+}
+
 ScreenSize QtPlatform::screenSize() {
-    if (hosting_) {
-        return {float(hosting_->layout.width() * kTwipsPerPixel),
-                float(hosting_->layout.height() * kTwipsPerPixel)};
-    }
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return {};
     const QSize size = screen->geometry().size();
@@ -241,28 +242,9 @@ void QtPlatform::loadPicture(std::string_view form, std::string_view control, Te
     auto* picture = dynamic_cast<PictureWidget*>(&widgetFor(form, control));
     if (picture == nullptr) throw RuntimeError::invalidArgument();
     picture->setPicture(loadPictureAtSize(toFileName(path), picture->size()));
-    if (hosting_) {
-        windowFor(form).setNotice({});  // the photos are back: the message has gone
-        lastPrinted_.clear();
-    }
-}
-
-void QtPlatform::showInHost(TextView prompt) {
-    // Said once on standard error (the host's log), not on every tick that repeats it.
-    const Text line = oneLine(prompt);
-    if (line != lastPrinted_) printError(line);
-    const QString text = toQString(prompt).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    for (const auto& [name, window] : windows_) {
-        if (window->hosted()) window->setNotice(text);
-    }
 }
 
 void QtPlatform::messageBox(TextView prompt, TextView title) {
-    // A box on a screen the host owns could be neither seen nor closed.
-    if (hosting_) {
-        showInHost(prompt);
-        return;
-    }
     QWidget* owner = QApplication::activeWindow();
     for (const auto& [name, window] : windows_) {
         if (owner == nullptr && window->isVisible()) owner = window.get();

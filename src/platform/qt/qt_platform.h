@@ -12,6 +12,7 @@
 #include "platform/qt/form_window.h"
 #include "platform/qt/ini_settings.h"
 #include "platform/qt/instance_lock.h"
+#include "platform/qt/screen_covers.h"
 #include "platform/qt/x11_host.h"
 
 class QWindow;
@@ -29,19 +30,23 @@ class QtPlatform : public Platform {
 
     // The window built for `form`, for tests; nullptr before createForm.
     FormWindow* window(std::string_view form) const;
+    // The covers of the screens the show does not use, for tests; nullptr before any.
+    const ScreenCovers* covers() const { return covers_.get(); }
 
     // Runs the show inside another program's window: `host` (none in tests) of `hostSize`
-    // pixels. Then there is no instance lock, no input, no pointer change and no message box
-    // (its text goes on the show and to standard error). The constructor calls this when
+    // pixels; the core then applies a hosted show's rules. The constructor calls this when
     // the environment or the arguments name a window that exists.
     void hostIn(QWindow* host, QSize hostSize);
     bool hosted() const { return hosting_.has_value(); }
+    // The host now has `size` pixels: the hosted windows tell the core.
+    void followHost(QSize size);
 
     // Where settings and the instance lock live (tests point these elsewhere).
     void setSettingsFile(QString file) { settings_ = IniSettings(std::move(file)); }
     void setLockFile(std::string path) { lockFile_ = std::move(path); }
 
     Text commandLine() override { return commandLine_; }
+    std::optional<HostSize> hostWindow() override;
     bool previousInstance() override;
     int32_t showCursor(bool show) override;
     [[noreturn]] void endProcess(int status) override;
@@ -58,6 +63,9 @@ class QtPlatform : public Platform {
                           int32_t milliseconds) override;
     void loadPicture(std::string_view form, std::string_view control, TextView path) override;
     void messageBox(TextView prompt, TextView title) override;
+    void coverOtherScreens(std::string_view form) override;
+    void fitToHost(std::string_view form, HostFit fit) override;
+    void showNotice(std::string_view form, TextView text, Twips where) override;
 
     Text upperCase(TextView text) override;
 
@@ -70,12 +78,9 @@ class QtPlatform : public Platform {
     struct Hosting {
         QWindow* parent = nullptr;
         QSize size;
-        QSize layout;
     };
 
     void attachToHost(const HostRequest& request);
-    void followHost(QSize size);
-    void showInHost(TextView prompt);
     FormWindow& windowFor(std::string_view form) const;
     QWidget& widgetFor(std::string_view form, std::string_view control) const;
 
@@ -84,13 +89,13 @@ class QtPlatform : public Platform {
     std::optional<Hosting> hosting_;
     std::unique_ptr<X11Host> x11Host_;
     std::unique_ptr<QWindow> hostWindow_;
-    Text lastPrinted_;  // a hosted show says the same thing once, not on every tick
     IniSettings settings_;
     std::string lockFile_;
     InstanceLock lock_;
     int32_t cursorCount_ = 0;
     bool cursorHidden_ = false;
     std::map<std::string, std::unique_ptr<FormWindow>, std::less<>> windows_;
+    std::unique_ptr<ScreenCovers> covers_;
 };
 
 }  // namespace pelandra::qt

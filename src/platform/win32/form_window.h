@@ -1,5 +1,8 @@
 // One window built from its design table: real child controls, their fonts and colours,
-// its timers, and its events sent to the core by name.
+// its timers, and its events sent to the core by name. The work is split by job:
+// form_window.cpp the window and the core's operations (the pictures shown included),
+// form_controls.cpp building the controls, form_messages.cpp translating messages into
+// events, form_painting.cpp drawing what the common controls cannot.
 #pragma once
 
 #include <windows.h>
@@ -10,14 +13,15 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/gdi_objects.h"
 #include "platform/win32/picture_decoder.h"
 
 namespace pelandra::win32 {
 
 class FormWindow {
   public:
-    // `previewParent`: run as a child filling that window, scaled from the 800 x 600
-    // design and deaf to input; nullptr for an ordinary window. `destroyed` runs once the
+    // `previewParent`: run as a child filling that window (drawn through the fit the core
+    // gives with fitToHost); nullptr for an ordinary window. `destroyed` runs once the
     // window is gone.
     FormWindow(const FormDesign& design, EventSink& sink, HINSTANCE instance, HWND previewParent,
                std::function<void()> destroyed);
@@ -40,6 +44,14 @@ class FormWindow {
     void setCaption(std::string_view control, TextView caption);
     void setTimerInterval(std::string_view control, int32_t milliseconds);
     void loadPicture(std::string_view control, TextView path);
+    // An event of the window's own surface from elsewhere (a cover of another monitor);
+    // a move counts only when the pointer left `at`, the last place the surface saw it.
+    void raiseOwnEvent(EventKind kind, POINT at);
+    // A preview: fills the host and draws the layout through `fit`.
+    void fitToHost(const HostFit& fit);
+    // A message over the window at `where`; empty removes it.
+    void showNotice(TextView text, const Twips& where);
+    HWND noticeWindow() const { return notice_; }
 
   private:
     struct Control {
@@ -47,8 +59,10 @@ class FormWindow {
         const ControlDesign* design = nullptr;
         HWND hwnd = nullptr;
         UINT_PTR id = 0;
-        HFONT font = nullptr;
-        HBRUSH brush = nullptr;
+        Twips where;           // the layout's place, before any fit
+        bool onWindow = true;  // placed on the window itself, not inside another control
+        HFONT font = nullptr;  // one of the window's fonts_
+        Brush brush;
         std::unique_ptr<Picture> picture;
         POINT lastPointer{};  // where the pointer was at the last counted move
         bool buttonDown = false;
@@ -62,16 +76,27 @@ class FormWindow {
 
     // Destroys the window (without telling the core) and frees what it drew with.
     void release();
-    LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
-    LRESULT onControlMessage(Control& control, UINT message, WPARAM w, LPARAM l);
+    void loadIcons();
+
+    // Building (form_controls.cpp).
     void createControls();
     void createControl(Control& control);
     void addTooltips();
-    void paintPicture(const Control& control);
-    void paintSpin(const Control& control);
-    LRESULT colour(const Control& control, HDC dc) const;
+    HFONT fontFor(const FontSpec& font);
+
+    // Messages into events (form_messages.cpp).
+    LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
+    LRESULT onControlMessage(Control& control, UINT message, WPARAM w, LPARAM l);
     void deliver(std::string_view control, EventKind kind);
     bool pointerMoved(HWND surface, POINT& last, LPARAM l) const;
+    static bool pointerMovedTo(POINT at, POINT& last);
+
+    // Painting (form_painting.cpp).
+    void paintBackground(HDC dc) const;
+    void paintPicture(const Control& control) const;
+    void paintSpin(const Control& control) const;
+    LRESULT colour(const Control& control, HDC dc) const;
+    LRESULT noticeColour(HDC dc) const;
 
     Control* find(std::string_view control);
     const Control* find(std::string_view control) const;
@@ -79,9 +104,10 @@ class FormWindow {
     Control* findId(UINT_PTR id);
     Fit fitFor(const Control& control) const;
     bool stretches(const Control& control) const;
-    int pixelsX(float twips) const;
-    int pixelsY(float twips) const;
-    HFONT fontFor(const FontSpec& font);
+    int pixels(float twips) const;
+    // Where a control is drawn: its layout place through the fit.
+    RECT placeOf(const Control& control) const;
+    void applyFonts();
 
     const FormDesign& design_;
     EventSink* sink_;
@@ -89,14 +115,18 @@ class FormWindow {
     HWND previewParent_;
     std::function<void()> destroyed_;
     HWND hwnd_ = nullptr;
-    HBRUSH backBrush_ = nullptr;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
-    double scaleX_ = 1;
-    double scaleY_ = 1;
+    Brush backBrush_;
+    Icon bigIcon_;
+    Icon smallIcon_;
+    HostFit fit_;
+    HWND notice_ = nullptr;
+    Text noticeText_;
+    Twips noticeWhere_;
+    Font noticeFont_;
+    Brush noticeBrush_;
     POINT lastPointer_{};
     std::vector<std::unique_ptr<Control>> controls_;
-    std::vector<HFONT> fonts_;
+    std::vector<Font> fonts_;
 };
 
 }  // namespace pelandra::win32

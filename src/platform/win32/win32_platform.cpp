@@ -32,9 +32,11 @@ Text argumentsOf(std::wstring_view line) {
 Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
     startPictureDecoding();
     FormWindow::registerClasses(instance_);
+    ScreenCovers::registerClass(instance_);
 }
 
 Win32Platform::~Win32Platform() {
+    covers_.reset();
     forms_.clear();
     if (instanceLock_) CloseHandle(instanceLock_);
 }
@@ -84,13 +86,19 @@ bool Win32Platform::enterPreview(uint64_t parentWindow) {
     return true;
 }
 
+std::optional<HostSize> Win32Platform::hostWindow() {
+    if (!previewParent_ || !IsWindow(previewParent_)) return std::nullopt;
+    RECT client{};
+    GetClientRect(previewParent_, &client);
+    return HostSize{client.right - client.left, client.bottom - client.top};
+}
+
 bool Win32Platform::previousInstance() {
     if (!instanceLock_) instanceLock_ = CreateMutexW(nullptr, FALSE, kInstanceLockName);
     return instanceLock_ && GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 int32_t Win32Platform::showCursor(bool show) {
-    if (previewParent_) return previewCursorCount_ += show ? 1 : -1;
     return ShowCursor(show ? TRUE : FALSE);
 }
 
@@ -123,8 +131,6 @@ void Win32Platform::showForm(std::string_view form) {
 }
 
 ScreenSize Win32Platform::screenSize() {
-    // A preview lays out the show as on the screen it was designed for, then shrinks it.
-    if (previewParent_) return {800.0f * kTwipsPerPixel, 600.0f * kTwipsPerPixel};
     return {static_cast<float>(GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel),
             static_cast<float>(GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel)};
 }
@@ -155,13 +161,36 @@ void Win32Platform::loadPicture(std::string_view form, std::string_view control,
 }
 
 void Win32Platform::messageBox(TextView prompt, TextView title) {
-    // A preview is a picture in another program's page: it never pops up boxes there.
-    if (previewParent_) return;
     HWND owner = nullptr;
     for (auto form = forms_.rbegin(); form != forms_.rend() && !owner; ++form) {
         owner = (*form)->hwnd();
     }
+    // Once the box is closed its owner gets activation and the keyboard focus back (on the
+    // control that had it) and no window keeps the mouse captured, whatever the box's own
+    // Enter or click left behind: the next click on the owner must reach its buttons.
+    const HWND focus = GetFocus();
     MessageBoxW(owner, wide(prompt).c_str(), wide(title).c_str(), MB_OK);
+    if (GetCapture()) ReleaseCapture();
+    if (!owner || !IsWindow(owner)) return;
+    EnableWindow(owner, TRUE);
+    SetForegroundWindow(owner);
+    SetActiveWindow(owner);
+    SetFocus(focus && IsWindow(focus) && IsChild(owner, focus) ? focus : owner);
+}
+
+void Win32Platform::coverOtherScreens(std::string_view form) {
+    FormWindow& window = formNamed(form);
+    // Input on a cover is input on the show's own surface.
+    covers_ = std::make_unique<ScreenCovers>(
+        instance_, [&window](EventKind kind, POINT at) { window.raiseOwnEvent(kind, at); });
+}
+
+void Win32Platform::fitToHost(std::string_view form, HostFit fit) {
+    formNamed(form).fitToHost(fit);
+}
+
+void Win32Platform::showNotice(std::string_view form, TextView text, Twips where) {
+    formNamed(form).showNotice(text, where);
 }
 
 // --- Text, settings, files --------------------------------------------------------------

@@ -9,6 +9,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/screen_covers.h"
 
 namespace pelandra::win32 {
 
@@ -27,6 +28,7 @@ class Win32Platform : public Platform {
 
     Text commandLine() override;
     bool enterPreview(uint64_t parentWindow) override;
+    std::optional<HostSize> hostWindow() override;
     bool previousInstance() override;
     int32_t showCursor(bool show) override;
     [[noreturn]] void endProcess(int status) override;
@@ -43,6 +45,9 @@ class Win32Platform : public Platform {
                           int32_t milliseconds) override;
     void loadPicture(std::string_view form, std::string_view control, TextView path) override;
     void messageBox(TextView prompt, TextView title) override;
+    void coverOtherScreens(std::string_view form) override;
+    void fitToHost(std::string_view form, HostFit fit) override;
+    void showNotice(std::string_view form, TextView text, Twips where) override;
 
     Text upperCase(TextView text) override;
 
@@ -57,8 +62,8 @@ class Win32Platform : public Platform {
     HINSTANCE instance_;
     HANDLE instanceLock_ = nullptr;
     HWND previewParent_ = nullptr;
-    int32_t previewCursorCount_ = 0;  // a preview leaves the host's pointer alone
     std::vector<std::unique_ptr<FormWindow>> forms_;
+    std::unique_ptr<ScreenCovers> covers_;
     int liveForms_ = 0;
 };
 

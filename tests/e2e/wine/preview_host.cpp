@@ -1,10 +1,13 @@
 // A stand-in for the screen-saver page of the display settings: a small window that
 // starts the screen saver with "/p <its handle>", checks that the show draws inside it,
 // then closes and checks that the screen saver ends with it.
-// Usage: preview_host <path of the .scr>. Exit status 0 when every check holds.
+// Usage: preview_host <path of the .scr> [message]; with "message" the photo folder is
+// missing and the show must draw its message in the preview instead of a box.
+// Exit status 0 when every check holds.
 #include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -38,6 +41,17 @@ bool pumpUntil(DWORD milliseconds, HANDLE process) {
     }
 }
 
+// The text of the show's child window that says the photos are missing, if any.
+std::wstring messageIn(HWND show) {
+    for (HWND child = GetWindow(show, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[256] = {};
+        GetWindowTextW(child, text, 256);
+        constexpr wchar_t kStart[] = L"Unable to find Pelandra photographs!";
+        if (wcsncmp(text, kStart, wcslen(kStart)) == 0) return text;
+    }
+    return {};
+}
+
 bool hasPicturePixels(HWND window) {
     // The title picture is colourful; the show's background is black.
     HDC screen = GetDC(nullptr);
@@ -58,9 +72,10 @@ bool hasPicturePixels(HWND window) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::printf("usage: preview_host <screen saver>\n");
+        std::printf("usage: preview_host <screen saver> [message]\n");
         return 2;
     }
+    const bool expectMessage = argc > 2 && std::wstring(argv[2]) == L"message";
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = DefWindowProcW;
     windowClass.hInstance = GetModuleHandleW(nullptr);
@@ -95,6 +110,10 @@ int wmain(int argc, wchar_t** argv) {
         expect(client.right == kWidth && client.bottom == kHeight,
                "the show fills the host's client area");
         expect(hasPicturePixels(show), "the show draws its picture inside the host");
+        if (expectMessage) {
+            expect(!messageIn(show).empty(), "the missing photos' message is drawn in the preview");
+            expect(FindWindowW(L"#32770", nullptr) == nullptr, "no message box was opened");
+        }
     }
     expect(FindWindowW(L"PelandraForm", nullptr) == nullptr,
            "no full-screen show window was opened");

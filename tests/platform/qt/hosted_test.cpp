@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "control/hosted_platform.h"
 #include "control/program.h"
+#include "host_sizes.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/host_fit.h"
@@ -97,38 +99,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 // --- How the show is fitted --------------------------------------------------------------
 
-TEST(Fit, LaysOutForTheHostFromEightHundredBySixHundredUp) {
-    const std::vector<std::pair<QSize, QSize>> cases = {
-        {{800, 600}, {800, 600}}, {{1024, 768}, {1024, 768}}, {{1920, 1080}, {1920, 1080}},
-        {{320, 240}, {800, 600}}, {{799, 600}, {800, 600}},   {{1024, 599}, {800, 600}},
-        {{0, 0}, {800, 600}},
-    };
-    for (const auto& [host, layout] : cases) {
-        EXPECT_EQ(layoutSizeFor(host), layout) << host.width() << " x " << host.height();
-    }
-}
-
-TEST(Fit, ShrinksToTheTighterSideAndCentres) {
-    struct Case {
-        QSize layout, host;
-        double scale;
-        QPoint offset;
-    };
-    const std::vector<Case> cases = {
-        {{800, 600}, {800, 600}, 1.0, {0, 0}},
-        {{800, 600}, {320, 240}, 0.4, {0, 0}},
-        {{800, 600}, {480, 240}, 0.4, {80, 0}},
-        {{800, 600}, {400, 400}, 0.5, {0, 50}},
-        {{800, 600}, {160, 600}, 0.2, {0, 240}},
-        {{1024, 768}, {1280, 1024}, 1.0, {128, 128}},
-        {{1024, 768}, {800, 768}, 800.0 / 1024, {0, 84}},
-    };
-    for (const auto& c : cases) {
-        const Projection fit = fitInto(c.layout, c.host);
-        EXPECT_DOUBLE_EQ(fit.scale, c.scale) << c.host.width() << " x " << c.host.height();
-        EXPECT_EQ(fit.offset, c.offset) << c.host.width() << " x " << c.host.height();
-    }
-}
+// Which size the show is laid out for and how it is fitted is decided by the core
+// (tests/control/hosting_test.cpp); here, how Qt draws through that fit.
 
 TEST(Fit, ScalesEdgesSoNeighboursStayFlush) {
     const Projection fit{0.4, QPoint(80, 0)};
@@ -176,11 +148,39 @@ class HostedShowTest : public ::testing::Test {
     Program saver{platform};
 };
 
+QRect rectOf(const PixelRect& rect) {
+    return {rect.left, rect.top, rect.width, rect.height};
+}
+
+// The same table of hosts as the core's and the Windows preview's.
+TEST_F(HostedShowTest, EveryHostSizeGetsTheFrameAndPhotoWhereTheTableSays) {
+    for (const auto& c : pelandra::testing::kHostSizes) {
+        QtPlatform qt{argc, argv};
+        qt.setSettingsFile(folder.filePath("screensaver.ini"));
+        qt.setLockFile(lockFile());
+        qt.hostIn(nullptr, {c.host.width, c.host.height});
+        Program show(qt);
+        show.main();
+        FormWindow* form = qt.window("Form1");
+        ASSERT_NE(form, nullptr) << c.name;
+        EXPECT_EQ(form->geometry(), QRect(0, 0, c.host.width, c.host.height)) << c.name;
+        EXPECT_EQ(form->findChild<QWidget*>("SSPanel1")->geometry(), rectOf(c.frame)) << c.name;
+        EXPECT_EQ(form->findChild<QWidget*>("Image1")->geometry(), rectOf(c.photo)) << c.name;
+        // The missing photos' message, drawn inside the photo.
+        show.platform().messageBox(u"Unable to find photographs!", u"Title");
+        ASSERT_NE(form->notice(), nullptr) << c.name;
+        const QWidget* photo = form->findChild<QWidget*>("Image1");
+        EXPECT_TRUE(
+            QRect(photo->mapTo(form, QPoint()), photo->size()).contains(form->notice()->geometry()))
+            << c.name;
+    }
+}
+
 TEST_F(HostedShowTest, APreviewIsTheDesignScaledDownInsideTheHost) {
     startShow({320, 240});
     FormWindow* form = platform.window("Form1");
-    EXPECT_EQ(platform.screenSize().width, 12000.0f);
-    EXPECT_EQ(platform.screenSize().height, 9000.0f);
+    EXPECT_EQ(saver.platform().screenSize().width, 12000.0f);
+    EXPECT_EQ(saver.platform().screenSize().height, 9000.0f);
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->geometry(), QRect(0, 0, 320, 240));
     EXPECT_FALSE(form->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -196,8 +196,8 @@ TEST_F(HostedShowTest, APreviewIsTheDesignScaledDownInsideTheHost) {
 TEST_F(HostedShowTest, AFullScreenHostIsLaidOutAtItsOwnSize) {
     startShow({1024, 768});
     FormWindow* form = platform.window("Form1");
-    EXPECT_EQ(platform.screenSize().width, 1024.0f * 15);
-    EXPECT_EQ(platform.screenSize().height, 768.0f * 15);
+    EXPECT_EQ(saver.platform().screenSize().width, 1024.0f * 15);
+    EXPECT_EQ(saver.platform().screenSize().height, 768.0f * 15);
     EXPECT_EQ(form->geometry(), QRect(0, 0, 1024, 768));
     EXPECT_EQ(form->projection(), Projection{});
     EXPECT_EQ(widget("panYear")->font().pixelSize(), 13);
@@ -207,7 +207,7 @@ TEST_F(HostedShowTest, AFullScreenHostIsLaidOutAtItsOwnSize) {
 TEST_F(HostedShowTest, FollowsTheHostWhenItIsResized) {
     startShow({320, 240});
     FormWindow* form = platform.window("Form1");
-    form->followHost({480, 240});
+    platform.followHost({480, 240});
     EXPECT_EQ(form->geometry(), QRect(0, 0, 480, 240));
     // Still the core's layout, not the design table's, now centred across the width.
     EXPECT_EQ(widget("SSPanel1")->geometry(), QRect(82, 0, 317, 196));
@@ -216,9 +216,10 @@ TEST_F(HostedShowTest, FollowsTheHostWhenItIsResized) {
 
 TEST_F(HostedShowTest, LeavesKeyboardMouseAndPointerToTheHost) {
     platform.hostIn(nullptr, {320, 240});
+    HostedPlatform hosted(platform, {320, 240});
     RecordingSink sink;
-    platform.createForm(show::form1Design(), sink);
-    platform.showForm("Form1");
+    hosted.createForm(show::form1Design(), sink);
+    hosted.showForm("Form1");
     FormWindow* form = platform.window("Form1");
     QTest::keyClick(form, Qt::Key_A);
     QTest::mouseMove(form, QPoint(5, 235));
@@ -228,17 +229,19 @@ TEST_F(HostedShowTest, LeavesKeyboardMouseAndPointerToTheHost) {
     EXPECT_EQ(sink.input(), std::vector<std::string>{});
     EXPECT_EQ(QWidget::keyboardGrabber(), nullptr);
 
-    EXPECT_EQ(platform.showCursor(false), -1);
+    EXPECT_EQ(hosted.showCursor(false), -1);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(platform.showCursor(true), 0);
+    EXPECT_EQ(hosted.showCursor(true), 0);
 }
 
 TEST_F(HostedShowTest, HoldsNoSingleInstanceLock) {
     InstanceLock running;
     ASSERT_TRUE(running.acquire(lockFile()));  // a full-screen copy already runs
     platform.hostIn(nullptr, {320, 240});
-    EXPECT_FALSE(platform.previousInstance());
-    EXPECT_FALSE(platform.previousInstance());
+    saver.main();
+    EXPECT_TRUE(saver.hosted());
+    EXPECT_NE(platform.window("Form1"), nullptr);
+    EXPECT_FALSE(saver.platform().previousInstance());
 }
 
 TEST_F(HostedShowTest, MessagesAreDrawnInTheShowAndSaidOnceUntilThePhotosReturn) {
@@ -256,8 +259,9 @@ TEST_F(HostedShowTest, MessagesAreDrawnInTheShowAndSaidOnceUntilThePhotosReturn)
     guard.start(200);
 
     ::testing::internal::CaptureStderr();
-    platform.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
-    platform.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
+    Platform& hosted = saver.platform();
+    hosted.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
+    hosted.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_FALSE(boxOpened);
     EXPECT_EQ(said, "Unable to find photographs! Insert the disc.\n");
@@ -270,10 +274,10 @@ TEST_F(HostedShowTest, MessagesAreDrawnInTheShowAndSaidOnceUntilThePhotosReturn)
 
     // A photo that loads takes the message away; the next failure is said again.
     const std::u16string title = u"" PELANDRA_ASSETS_DIR "/title.bmp";
-    platform.loadPicture("Form1", "Image1", title);
+    hosted.loadPicture("Form1", "Image1", title);
     EXPECT_EQ(form->notice(), nullptr);
     ::testing::internal::CaptureStderr();
-    platform.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
+    hosted.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Unable to find photographs! Insert the disc.\n");
 }
@@ -281,8 +285,8 @@ TEST_F(HostedShowTest, MessagesAreDrawnInTheShowAndSaidOnceUntilThePhotosReturn)
 TEST_F(HostedShowTest, ARunTimeErrorIsNotSaidTwice) {
     startShow({320, 240});
     ::testing::internal::CaptureStderr();
-    platform.printError(u"Run-time error '53': File not found");
-    platform.messageBox(u"Run-time error '53':\r\n\r\nFile not found", u"SCRNSAVE");
+    saver.platform().printError(u"Run-time error '53': File not found");
+    saver.platform().messageBox(u"Run-time error '53':\r\n\r\nFile not found", u"SCRNSAVE");
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Run-time error '53': File not found\n");
 }
 

@@ -30,6 +30,8 @@ inline const char* kindName(EventKind kind) {
             return "SpinUp";
         case EventKind::PictureReady:
             return "PictureReady";
+        case EventKind::HostResized:
+            return "HostResized";
     }
     return "?";
 }

@@ -7,6 +7,7 @@ add_executable(qt_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/design_style_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/windows_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hosted_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/conformance_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pictures_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/settings_store_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/process_services_test.cpp
@@ -14,6 +15,7 @@ add_executable(qt_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/leak_check_test.cpp
 )
 target_link_libraries(qt_backend_tests PRIVATE pelandra_qt Qt6::Test GTest::gtest)
+target_include_directories(qt_backend_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
 # The offscreen platform's screen: 800 x 600 at 96 dpi, the size the show was designed for.
 set(qt_test_screens ${CMAKE_CURRENT_BINARY_DIR}/qt-test-screens.json)
 file(WRITE ${qt_test_screens} [=[{"screens": [{"name": "Screen800x600", "x": 0, "y": 0, "width": 800, "height": 600, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]}]=])

@@ -175,6 +175,22 @@ TEST_F(Forms, OnlyRealPointerMovementCounts) {
                                                {"Image1", EventKind::MouseMove}}));
 }
 
+TEST_F(Forms, InputFromACoverIsTheWindowSurfaces) {
+    auto form = build(show::form1Design());
+    POINT still{};
+    GetCursorPos(&still);
+    form->raiseOwnEvent(EventKind::MouseMove, still);  // a cover appeared under the pointer
+    form->raiseOwnEvent(EventKind::MouseMove, {still.x + 900, still.y});
+    form->raiseOwnEvent(EventKind::MouseDown, {});
+    form->raiseOwnEvent(EventKind::KeyDown, {});
+    // The surface itself saw the pointer last where the cover did: no second move there.
+    SendMessageW(form->hwnd(), WM_MOUSEMOVE, 0,
+                 clientPoint(form->hwnd(), {still.x + 900, still.y}));
+    EXPECT_EQ(sink.events, (std::vector<Event>{{"Form1", EventKind::MouseMove},
+                                               {"Form1", EventKind::MouseDown},
+                                               {"Form1", EventKind::KeyDown}}));
+}
+
 TEST_F(Forms, PanelsKeepThePointerFromTheWindowBeneath) {
     auto form = build(show::form1Design());
     for (const char* control : {"SSPanel1", "panYear", "Image2", "Image1"}) {
@@ -189,8 +205,7 @@ TEST_F(Forms, PanelsKeepThePointerFromTheWindowBeneath) {
     SendMessageW(form->controlWindow("Image1"), WM_LBUTTONDOWN, MK_LBUTTON, 0);
     SendMessageW(form->controlWindow("Image1"), WM_LBUTTONUP, 0, 0);
     SendMessageW(form->hwnd(), WM_KEYDOWN, 'A', 0);
-    EXPECT_EQ(sink.events, (std::vector<Event>{{"panYear", EventKind::MouseDown},
-                                               {"Image1", EventKind::MouseDown},
+    EXPECT_EQ(sink.events, (std::vector<Event>{{"Image1", EventKind::MouseDown},
                                                {"Image1", EventKind::Click},
                                                {"Form1", EventKind::KeyDown}}));
 }
@@ -231,7 +246,7 @@ TEST_F(Forms, AFailedLoadKeepsThePictureAndNamesTheFault) {
     EXPECT_THROW(form->setCaption("NoSuchControl", u"x"), RuntimeError);
 }
 
-TEST_F(Forms, APreviewShrinksTheDesignIntoItsHostAndIgnoresInput) {
+TEST_F(Forms, APreviewFillsItsHostThroughTheFitAndEndsWithIt) {
     HWND host = CreateWindowW(L"Static", L"host", WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, nullptr,
                               nullptr, GetModuleHandleW(nullptr), nullptr);
     RECT hostClient{0, 0, 200, 150};
@@ -239,6 +254,7 @@ TEST_F(Forms, APreviewShrinksTheDesignIntoItsHostAndIgnoresInput) {
     SetWindowPos(host, nullptr, 0, 0, hostClient.right - hostClient.left,
                  hostClient.bottom - hostClient.top, SWP_NOMOVE | SWP_NOZORDER);
     auto form = build(show::form1Design(), host);
+    form->fitToHost({0.25, 0, 0});
     EXPECT_EQ(GetParent(form->hwnd()), host);
     EXPECT_TRUE(GetWindowLongW(form->hwnd(), GWL_STYLE) & WS_CHILD);
     RECT client{};
@@ -247,15 +263,35 @@ TEST_F(Forms, APreviewShrinksTheDesignIntoItsHostAndIgnoresInput) {
     EXPECT_EQ(client.bottom, 150);
     const RECT frame = placeOf(form->controlWindow("SSPanel1"));
     EXPECT_EQ(frame.right - frame.left, 198);  // 793 pixels at a quarter
-    POINT away{};
-    GetCursorPos(&away);
-    away.x += 40;
-    SendMessageW(form->hwnd(), WM_MOUSEMOVE, 0, clientPoint(form->hwnd(), away));
+    const auto font =
+        reinterpret_cast<HFONT>(SendMessageW(form->controlWindow("panYear"), WM_GETFONT, 0, 0));
+    LOGFONTW logFont{};
+    GetObjectW(font, sizeof(logFont), &logFont);
+    EXPECT_EQ(logFont.lfHeight, -3);  // 13 pixels at a quarter
+    // Input is passed on as ever: leaving it to the host is the core's rule.
     SendMessageW(form->hwnd(), WM_KEYDOWN, 'A', 0);
-    SendMessageW(form->controlWindow("Image1"), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    EXPECT_TRUE(sink.events.empty());
+    EXPECT_EQ(sink.events, (std::vector<Event>{{"Form1", EventKind::KeyDown}}));
     DestroyWindow(host);  // the preview goes with its host
     EXPECT_EQ(destroyed, 1);
+}
+
+TEST_F(Forms, ANoticeIsDrawnAboveThePhotoAndTakenAway) {
+    auto form = build(show::form1Design());
+    form->showNotice(u"Unable to find photographs!\r\n\r\nInsert the disc.",
+                     {1500, 1500, 6000, 1500});
+    const HWND notice = form->noticeWindow();
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(textOf(notice), L"Unable to find photographs!\r\n\r\nInsert the disc.");
+    EXPECT_TRUE(GetWindowLongW(notice, GWL_STYLE) & WS_VISIBLE);
+    const RECT place = placeOf(notice);
+    EXPECT_EQ(place.left, 100);
+    EXPECT_EQ(place.top, 100);
+    EXPECT_EQ(place.right, 500);
+    EXPECT_EQ(place.bottom, 200);
+    EXPECT_EQ(GetWindow(form->hwnd(), GW_CHILD), notice);  // first in z-order: above all
+    form->showNotice(u"", {});
+    EXPECT_EQ(form->noticeWindow(), nullptr);
+    EXPECT_FALSE(IsWindow(notice));
 }
 
 }  // namespace

@@ -1,0 +1,51 @@
+#include "control/host_fit.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace pelandra {
+
+HostSize layoutSizeFor(HostSize host) {
+    if (host.width >= kDesignScreen.width && host.height >= kDesignScreen.height) return host;
+    return kDesignScreen;
+}
+
+HostFit fitInto(HostSize layout, HostSize host) {
+    if (layout.width <= 0 || layout.height <= 0) return {};
+    const double scale =
+        std::min({1.0, double(host.width) / layout.width, double(host.height) / layout.height});
+    return {scale, int32_t(std::lround((host.width - layout.width * scale) / 2)),
+            int32_t(std::lround((host.height - layout.height * scale) / 2))};
+}
+
+PixelRect pixelsOf(const Twips& where) {
+    const auto pixels = [](float twips) {
+        return int32_t(std::lround(double(twips) / kTwipsPerPixel));
+    };
+    return {pixels(where.left), pixels(where.top), pixels(where.width), pixels(where.height)};
+}
+
+int32_t fitLength(int32_t layout, const HostFit& fit) {
+    return int32_t(std::lround(layout * fit.scale));
+}
+
+PixelRect fitRect(const PixelRect& layout, const HostFit& fit, bool onWindow) {
+    const int32_t left = fitLength(layout.left, fit);
+    const int32_t top = fitLength(layout.top, fit);
+    PixelRect fitted{left, top, fitLength(layout.left + layout.width, fit) - left,
+                     fitLength(layout.top + layout.height, fit) - top};
+    if (onWindow) {
+        fitted.left += fit.offsetX;
+        fitted.top += fit.offsetY;
+    }
+    return fitted;
+}
+
+Twips noticePlace(const Twips& area) {
+    const float width = area.width * 3 / 4;
+    const float height = area.height / 3;
+    return {area.left + (area.width - width) / 2, area.top + (area.height - height) / 2, width,
+            height};
+}
+
+}  // namespace pelandra

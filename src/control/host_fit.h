@@ -1,0 +1,40 @@
+// How the 800 x 600 design is fitted into a host window: laid out for the host's own size
+// when that is at least the design's, else for 800 x 600 and then shrunk uniformly and
+// centred.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace pelandra {
+
+inline constexpr HostSize kDesignScreen{800, 600};
+
+// The size, in pixels, the show is laid out for inside a host of `host` pixels.
+HostSize layoutSizeFor(HostSize host);
+
+// Shrinks the layout to fit the host (never enlarges it) and centres it there.
+HostFit fitInto(HostSize layout, HostSize host);
+
+// A rectangle in whole pixels.
+struct PixelRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool operator==(const PixelRect&) const = default;
+};
+
+// Twips to whole pixels at 15 twips a pixel, each value rounded on its own.
+PixelRect pixelsOf(const Twips& where);
+
+// Where a control's layout rectangle is drawn in the host: its edges scaled (so neighbours
+// stay flush), and moved by the offset when it is placed on the window itself rather than
+// inside another control. What backends do with a HostFit.
+PixelRect fitRect(const PixelRect& layout, const HostFit& fit, bool onWindow);
+int32_t fitLength(int32_t layout, const HostFit& fit);
+
+// Where a message in place of a box goes: centred on `area` (the photo frame), three
+// quarters of its width and a third of its height.
+Twips noticePlace(const Twips& area);
+
+}  // namespace pelandra

@@ -1,0 +1,83 @@
+#include "screen_covers.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
+
+namespace pelandra::qt {
+
+CoverWindow::CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput)
+    : raise_(std::move(onInput)) {
+    setObjectName(QStringLiteral("screenCover"));
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Qt::black);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setCursor(Qt::BlankCursor);
+    setMouseTracking(true);
+    fill(screen);
+    show();
+    fill(screen);  // set again: without a window manager nothing else places it
+    raise();
+}
+
+void CoverWindow::fill(QScreen* screen) {
+    if (windowHandle() != nullptr) windowHandle()->setScreen(screen);
+    setGeometry(screen->geometry());
+}
+
+void CoverWindow::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    raise_(EventKind::KeyDown);
+}
+
+void CoverWindow::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    raise_(EventKind::MouseDown);
+}
+
+void CoverWindow::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    raise_(EventKind::MouseMove);
+}
+
+ScreenCovers::ScreenCovers(std::function<void(EventKind)> onInput) : raise_(std::move(onInput)) {
+    auto* app = qGuiApp;
+    connect(app, &QGuiApplication::screenAdded, this, [this] { update(); });
+    connect(app, &QGuiApplication::screenRemoved, this, [this] { update(); });
+    connect(app, &QGuiApplication::primaryScreenChanged, this, [this] { update(); });
+    update();
+}
+
+ScreenCovers::~ScreenCovers() = default;
+
+CoverWindow* ScreenCovers::coverOf(QScreen* screen) const {
+    const auto found = covers_.find(screen);
+    return found == covers_.end() ? nullptr : found->second.get();
+}
+
+void ScreenCovers::update() {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    QScreen* primary = QGuiApplication::primaryScreen();
+    for (auto it = covers_.begin(); it != covers_.end();) {
+        if (it->first == primary || !screens.contains(it->first)) {
+            it = covers_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (QScreen* screen : screens) {
+        if (screen == primary || covers_.count(screen) != 0) continue;
+        auto cover = std::make_unique<CoverWindow>(screen, raise_);
+        // A screen that moves or changes size keeps its cover.
+        connect(screen, &QScreen::geometryChanged, cover.get(),
+                [cover = cover.get(), screen] { cover->fill(screen); });
+        covers_.emplace(screen, std::move(cover));
+    }
+}
+
+}  // namespace pelandra::qt
