@@ -45,6 +45,10 @@ class FormWindow : public QWidget {
     // an empty text removes it.
     void setNotice(const QString& text);
     QLabel* notice() const { return notice_; }
+    // A picture the control was waiting for has finished decoding.
+    void pictureFinished(std::string_view control) {
+        raiseEvent(std::string(control), EventKind::PictureReady);
+    }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

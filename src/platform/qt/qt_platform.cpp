@@ -18,7 +18,6 @@
 #include "control/command_line.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
-#include "platform/qt/picture_loader.h"
 #include "platform/qt/posix_directory.h"
 #include "platform/qt/qt_text.h"
 #include "platform/runtime_error.h"
@@ -76,7 +75,10 @@ Text oneLine(TextView text) {
 QtPlatform::QtPlatform(int& argc, char** argv)
     : commandLine_(joinArguments(argc, argv)),  // before Qt takes its own options out
       settings_(IniSettings::defaultFile()),
-      lockFile_(InstanceLock::defaultPath()) {
+      lockFile_(InstanceLock::defaultPath()),
+      pictures_([this](const std::string& form, const std::string& control) {
+          if (FormWindow* window = this->window(form)) window->pictureFinished(control);
+      }) {
     const auto host = requestedHost(argc, argv, commandLine_);
     if (QApplication::instance() == nullptr) {
         // A host window is an X window, even in a session that also offers Wayland.
@@ -234,10 +236,25 @@ void QtPlatform::setTimerInterval(std::string_view form, std::string_view contro
     timer->start(std::max(0, int(milliseconds)));
 }
 
-void QtPlatform::loadPicture(std::string_view form, std::string_view control, TextView path) {
+void QtPlatform::preparePicture(std::string_view form, std::string_view control, TextView path) {
+    const std::string formName(form), controlName(control);
+    auto* picture = dynamic_cast<PictureWidget*>(
+        window(form) != nullptr ? window(form)->control(control) : nullptr);
+    if (picture == nullptr) {
+        pictures_.refuse(formName, controlName, RuntimeError::invalidArgument());
+        return;
+    }
+    pictures_.prepare(formName, controlName, toUtf8(path), picture->size());
+}
+
+bool QtPlatform::pictureReady(std::string_view form, std::string_view control) {
+    return pictures_.ready(std::string(form), std::string(control));
+}
+
+void QtPlatform::showPreparedPicture(std::string_view form, std::string_view control) {
     auto* picture = dynamic_cast<PictureWidget*>(&widgetFor(form, control));
     if (picture == nullptr) throw RuntimeError::invalidArgument();
-    picture->setPicture(loadPictureAtSize(toUtf8(path), picture->size()));
+    picture->setPicture(pictures_.picture(std::string(form), std::string(control)));
     if (hosting_) {
         windowFor(form).setNotice({});  // the photos are back: the message has gone
         lastPrinted_.clear();

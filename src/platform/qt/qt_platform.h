@@ -12,6 +12,7 @@
 #include "platform/qt/form_window.h"
 #include "platform/qt/ini_settings.h"
 #include "platform/qt/instance_lock.h"
+#include "platform/qt/prepared_pictures.h"
 #include "platform/qt/x11_host.h"
 
 class QWindow;
@@ -56,7 +57,9 @@ class QtPlatform : public Platform {
     void setCaption(std::string_view form, std::string_view control, TextView caption) override;
     void setTimerInterval(std::string_view form, std::string_view control,
                           int32_t milliseconds) override;
-    void loadPicture(std::string_view form, std::string_view control, TextView path) override;
+    void preparePicture(std::string_view form, std::string_view control, TextView path) override;
+    bool pictureReady(std::string_view form, std::string_view control) override;
+    void showPreparedPicture(std::string_view form, std::string_view control) override;
     void messageBox(TextView prompt, TextView title) override;
 
     Text upperCase(TextView text) override;
@@ -65,6 +68,9 @@ class QtPlatform : public Platform {
     void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
 
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
+
+    // The process that decodes the photos (started at the first one), for tests.
+    DecoderProcess& pictureDecoder() { return pictures_.decoder(); }
 
   private:
     struct Hosting {
@@ -91,6 +97,7 @@ class QtPlatform : public Platform {
     int32_t cursorCount_ = 0;
     bool cursorHidden_ = false;
     std::map<std::string, std::unique_ptr<FormWindow>, std::less<>> windows_;
+    PreparedPictures pictures_;
 };
 
 }  // namespace pelandra::qt

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "control/program.h"
+#include "picture_waiting.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/host_fit.h"
@@ -269,8 +270,7 @@ TEST_F(HostedShowTest, MessagesAreDrawnInTheShowAndSaidOnceUntilThePhotosReturn)
         QRect(photo->mapTo(form, QPoint()), photo->size()).contains(form->notice()->geometry()));
 
     // A photo that loads takes the message away; the next failure is said again.
-    const std::u16string title = u"" PELANDRA_ASSETS_DIR "/title.bmp";
-    platform.loadPicture("Form1", "Image1", title);
+    testing::showPicture(platform, QStringLiteral(PELANDRA_ASSETS_DIR "/title.bmp"));
     EXPECT_EQ(form->notice(), nullptr);
     ::testing::internal::CaptureStderr();
     platform.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");

@@ -28,6 +28,8 @@ inline const char* kindName(EventKind kind) {
             return "SpinDown";
         case EventKind::SpinUp:
             return "SpinUp";
+        case EventKind::PictureReady:
+            return "PictureReady";
     }
     return "?";
 }

@@ -3,7 +3,11 @@
 
 #include <QApplication>
 
+#include "platform/qt/decoder_main.h"
+
 int main(int argc, char** argv) {
+    // The backend starts this program again as its picture decoder.
+    if (const auto status = pelandra::qt::decoderMain(argc, argv)) return *status;
     // Never a display, even where test discovery runs without the tests' environment; and
     // one known 800 x 600 screen.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
