@@ -30,6 +30,7 @@ size_t bytesFor(QSize size) {
 DecoderProcess::DecoderProcess() {
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { fail(); });
+    connect(&reaper_, &QTimer::timeout, this, [this] { reapDying(); });
 }
 
 DecoderProcess::~DecoderProcess() {
@@ -104,13 +105,32 @@ void DecoderProcess::stop() {
     socket_ = -1;
     if (pid_ > 0) {
         kill(pid_, SIGKILL);
-        while (waitpid(pid_, nullptr, 0) < 0 && errno == EINTR) {
-        }
+        dying_.push_back(pid_);
+        reapDying();
     }
     pid_ = 0;
     if (pixels_ != nullptr) munmap(pixels_, capacity_);
     pixels_ = nullptr;
     capacity_ = 0;
+}
+
+// A killed decoder still reading a failing disc ends only when the read returns: the event
+// thread never waits for it beyond a moment, and collects it later.
+void DecoderProcess::reapDying() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+    while (true) {
+        std::erase_if(dying_, [](pid_t pid) {
+            const pid_t reaped = waitpid(pid, nullptr, WNOHANG);
+            return reaped == pid || (reaped < 0 && errno == ECHILD);
+        });
+        if (dying_.empty() || std::chrono::steady_clock::now() >= until) break;
+        usleep(1000);
+    }
+    if (dying_.empty()) {
+        reaper_.stop();
+    } else if (!reaper_.isActive()) {
+        reaper_.start(1000);
+    }
 }
 
 void DecoderProcess::sendCurrent() {
@@ -129,7 +149,7 @@ void DecoderProcess::sendCurrent() {
     // A decoder that died while idle is only found out here: start another, once.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (pid_ == 0 && !start(needed)) break;
-        if (send(socket_, message.data(), message.size(), MSG_NOSIGNAL) ==
+        if (send(socket_, message.data(), message.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
             ssize_t(message.size())) {
             deadline_.start(timeLimit_);
             return;

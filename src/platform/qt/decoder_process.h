@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/runtime_error.h"
 
@@ -60,6 +61,7 @@ class DecoderProcess : public QObject {
     void finish(std::optional<RuntimeError> failure, QImage picture);
     void finishSoon(RuntimeError failure);
     void fail();
+    void reapDying();
 
     std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
     pid_t pid_ = 0;
@@ -69,6 +71,8 @@ class DecoderProcess : public QObject {
     size_t capacity_ = 0;
     std::unique_ptr<QSocketNotifier> notifier_;
     QTimer deadline_;
+    QTimer reaper_;
+    std::vector<pid_t> dying_;  // killed, not yet collected
     std::optional<Job> current_;
     std::optional<Job> waiting_;
     uint64_t serials_ = 0;
