@@ -1,5 +1,6 @@
 #include "decoder_main.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -101,6 +102,7 @@ int serve(int socket, uchar* pixels, size_t capacity) {
         const std::string path(message.data() + sizeof request, size_t(got) - sizeof request);
         const DecodeAnswer answer =
             decodeInto(path, QSize(int(request.width), int(request.height)), pixels, capacity);
+        malloc_trim(0);  // a big photo's buffers are not kept while the show waits
         if (send(socket, &answer, sizeof answer, MSG_NOSIGNAL) != ssize_t(sizeof answer)) {
             return 0;
         }
