@@ -29,7 +29,7 @@ file(MAKE_DIRECTORY ${qt_test_home}/config ${qt_test_home}/runtime)
 file(CHMOD ${qt_test_home}/runtime DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 gtest_discover_tests(qt_backend_tests DISCOVERY_MODE PRE_TEST
   PROPERTIES ENVIRONMENT
-    "QT_QPA_PLATFORM=offscreen;PELANDRA_DECODER_FAULTS=1;XDG_CONFIG_HOME=${qt_test_home}/config;XDG_RUNTIME_DIR=${qt_test_home}/runtime")
+    "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${qt_test_home}/config;XDG_RUNTIME_DIR=${qt_test_home}/runtime")
 
 # The refused-permission cases, run as an ordinary user when the suite runs as root.
 add_test(NAME qt_backend_tests.permissions_as_ordinary_user
