@@ -74,7 +74,14 @@ bool DecoderProcess::start(size_t capacity) {
     // parent-death signal is tied to the thread that forked it.
     const pid_t child = fork();
     if (child == 0) {
-        fcntl(sockets[1], F_SETFD, 0);  // these two survive exec, nothing else
+        // These two survive exec, and nothing else the show holds besides the standard
+        // streams (descriptors opened without close-on-exec by libraries included).
+        const unsigned low = unsigned(std::min(sockets[1], pixels));
+        const unsigned high = unsigned(std::max(sockets[1], pixels));
+        if (low > 3) close_range(3, low - 1, 0);
+        if (high > low + 1) close_range(low + 1, high - 1, 0);
+        close_range(high + 1, ~0u, 0);
+        fcntl(sockets[1], F_SETFD, 0);
         fcntl(pixels, F_SETFD, 0);
         sigset_t none;
         sigemptyset(&none);

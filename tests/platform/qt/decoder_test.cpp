@@ -1,18 +1,23 @@
 // The photos' decoder process as the show meets it: memory bombs, a decoder that crashes,
 // hangs or runs out of memory, files changed after they were decoded ahead, EXIF
 // orientations, the ready event, and no decoder left behind.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
 
 #include <QBuffer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageWriter>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "picture_waiting.h"
 #include "platform/qt/control_widgets.h"
@@ -230,6 +235,39 @@ TEST_F(DecoderTest, PreparingForAControlThatIsNoPictureFailsWhenShown) {
     platform.preparePicture("Form1", "Label1", u"/nowhere/57CHEVY.JPG");
     EXPECT_TRUE(platform.pictureReady("Form1", "Label1"));
     EXPECT_THROW(platform.showPreparedPicture("Form1", "Label1"), RuntimeError);
+}
+
+// The files a process has open, as their paths.
+std::vector<std::string> openFiles(pid_t pid) {
+    std::vector<std::string> files;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System)) {
+        files.push_back(fd.symLinkTarget().toStdString());
+    }
+    return files;
+}
+
+TEST(DecoderLifetime, TheDecoderHoldsNothingOfTheShows) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("photo.jpg");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(solidJpeg(Qt::green));
+    }
+    // A descriptor some library left open without close-on-exec.
+    const QString held = folder.filePath("held.txt");
+    QFile(held).open(QIODevice::WriteOnly);
+    const int leaked = ::open(held.toUtf8().constData(), O_RDONLY);
+    ASSERT_GE(leaked, 0);
+    QtPlatform platform{argc, argv};
+    testing::RecordingSink sink;
+    platform.createForm(show::form1Design(), sink);
+    testing::showPicture(platform, path);
+    const std::vector<std::string> files = openFiles(platform.pictureDecoder().pid());
+    ::close(leaked);
+    EXPECT_FALSE(files.empty());
+    EXPECT_EQ(std::count(files.begin(), files.end(), held.toStdString()), 0);
 }
 
 TEST(DecoderLifetime, TheDecoderEndsWithThePlatform) {
