@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev libgl-dev libxcb1-dev libx11-6
   googletest libgtest-dev
-  xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-liberation2
+  xvfb xauth xdotool x11-utils imagemagick libjpeg-turbo-progs fonts-dejavu-core fonts-liberation2
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   python3
   xscreensaver  # the real daemon, for the end-to-end test of the show under it

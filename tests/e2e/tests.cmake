@@ -1,6 +1,6 @@
 # End-to-end tests of the built program on virtual X screens (Xvfb + xdotool).
 
-foreach(script show_e2e dialog_e2e host_e2e monitors_e2e)
+foreach(script show_e2e dialog_e2e host_e2e monitors_e2e decoder_e2e)
   add_test(NAME e2e.${script}
            COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/${script}.py -v)
   set_tests_properties(e2e.${script} PROPERTIES

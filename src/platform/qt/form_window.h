@@ -49,6 +49,10 @@ class FormWindow : public QWidget {
     void hostResized() { raiseEvent(name_, EventKind::HostResized); }
     // Raises an event of the window's own surface (input on the screens' covers).
     void raiseOwnEvent(EventKind kind) { raiseEvent(name_, kind); }
+    // A picture the control was waiting for has finished decoding.
+    void pictureFinished(std::string_view control) {
+        raiseEvent(std::string(control), EventKind::PictureReady);
+    }
 
   protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -4,23 +4,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QByteArray>
 #include <QFile>
+#include <QImageIOHandler>
 #include <QImageReader>
 #include <cerrno>
 
+#include "platform/picture_header.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {
 
 namespace {
 
-// A 24-megapixel photo must load; a header claiming far more is treated as corrupt. The
-// JPEG decoder decodes at a reduced scale; the other decoders decode in full and then scale,
-// so they get a lower bound.
-constexpr qint64 kMaxJpegPixels = 150'000'000;
-constexpr qint64 kMaxOtherPixels = 40'000'000;
-// Memory a decoder may allocate for one picture.
+// Memory Qt's decoders may allocate for one picture's pixels.
 constexpr int kAllocationLimitMiB = 256;
 
 RuntimeError openError(int error) {
@@ -36,88 +32,85 @@ RuntimeError openError(int error) {
     }
 }
 
-// Only regular files are opened, so a fifo or a device can never block the show.
-void checkReadableFile(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) throw openError(errno);
-    if (!S_ISREG(info.st_mode)) throw RuntimeError::pathFileAccess();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) throw openError(errno);
-    ::close(fd);
-}
-
-// Opened by the bytes of its name: a QString cannot hold every name a Linux file may have
-// (bytes that are not UTF-8), so Qt reads through the descriptor.
-bool openByName(QFile& file, const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return false;
-    if (file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) return true;
-    ::close(fd);
-    return false;
-}
-
-// libjpeg only warns about a file cut short and fills the rest with grey. A complete JPEG
-// has the end-of-image marker after its image data; the marker segments before the data are
-// skipped by their lengths, because an embedded thumbnail carries an end marker of its own,
-// and anything after the marker (some cameras append data there) is allowed.
-bool jpegIsComplete(const std::string& path) {
-    // Read, not mapped: a disc taken out while a mapped file is read ends the process.
-    QFile file;
-    if (!openByName(file, path)) return false;
-    auto bytesAt = [&file](qint64 at, qint64 count) {
-        return file.seek(at) ? file.read(count) : QByteArray();
-    };
-    if (bytesAt(0, 2) != QByteArray("\xFF\xD8", 2)) return false;
-    qint64 at = 2;
-    while (true) {
-        const QByteArray head = bytesAt(at, 4);
-        if (head.size() < 4 || uchar(head[0]) != 0xFF) return false;
-        const uchar marker = uchar(head[1]);
-        if (marker == 0xFF) {  // a fill byte
-            ++at;
-            continue;
+// The file, opened for reading; only regular files, so a fifo or a device can never block.
+class PictureFile {
+  public:
+    explicit PictureFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+        if (fd_ < 0) throw openError(errno);
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+            ::close(fd_);
+            throw RuntimeError::pathFileAccess();
         }
-        if ((marker >= 0xD0 && marker <= 0xD8) || marker == 0x01) {  // no length follows
-            at += 2;
-            continue;
-        }
-        if (marker == 0xD9) return false;  // ends before any image data
-        at += 2 + ((qint64(uchar(head[2])) << 8) | uchar(head[3]));
-        if (marker == 0xDA) break;  // start of scan: the image data follows
     }
-    // In image data 0xFF is always followed by 0x00 or a restart marker, so the first FF D9
-    // is the end of the picture (progressive pictures have several scans before it).
-    constexpr qint64 kChunk = 64 * 1024;
-    for (QByteArray chunk = bytesAt(at, kChunk); chunk.size() >= 2; chunk = bytesAt(at, kChunk)) {
-        if (chunk.contains(QByteArray("\xFF\xD9", 2))) return true;
-        at += chunk.size() - 1;  // the next chunk starts on this one's last byte
+    ~PictureFile() { ::close(fd_); }
+    PictureFile(const PictureFile&) = delete;
+    PictureFile& operator=(const PictureFile&) = delete;
+
+    int fd() const { return fd_; }
+    // Read, never mapped: a disc taken out while a mapped file is read ends the process.
+    ReadAt reader() const {
+        return [fd = fd_](uint64_t offset, std::span<uint8_t> buffer) -> size_t {
+            size_t got = 0;
+            while (got < buffer.size()) {
+                const ssize_t read =
+                    ::pread(fd, buffer.data() + got, buffer.size() - got, off_t(offset + got));
+                if (read < 0 && errno == EINTR) continue;
+                if (read <= 0) break;
+                got += size_t(read);
+            }
+            return got;
+        };
     }
-    return false;
+
+  private:
+    int fd_;
+};
+
+// Refuses, before any decoder sees the file, a picture its header says is too big, and a
+// JPEG cut short (libjpeg would only warn and show the rest grey).
+PictureFormat checkHeader(const PictureFile& file) {
+    const PictureHeader header = readPictureHeader(file.reader());
+    checkPictureLimits(header);
+    if (header.format == PictureFormat::Jpeg && !jpegIsComplete(file.reader())) {
+        throw RuntimeError::invalidPicture();
+    }
+    return header.format;
 }
 
 }  // namespace
 
 QImage loadPictureAtSize(const std::string& path, QSize target) {
-    checkReadableFile(path);
-    QFile file;
-    if (!openByName(file, path)) throw openError(errno);
+    const PictureFile file(path);
+    const PictureFormat format = checkHeader(file);
 
-    QImageReader::setAllocationLimit(kAllocationLimitMiB);
-    QImageReader reader(&file);
-    reader.setDecideFormatFromContent(true);
-    const QSize source = reader.size();
-    const bool jpeg = reader.format() == "jpeg";
-    if (!reader.canRead() || !source.isValid() ||
-        qint64(source.width()) * source.height() > (jpeg ? kMaxJpegPixels : kMaxOtherPixels)) {
-        throw RuntimeError::invalidPicture();
+    QFile device;
+    if (!device.open(file.fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+        throw RuntimeError::pathFileAccess();
     }
-    if (jpeg && !jpegIsComplete(path)) throw RuntimeError::invalidPicture();
+    QImageReader::setAllocationLimit(kAllocationLimitMiB);
+    QImageReader reader(&device);
+    const QSize source = reader.size();
+    if (!reader.canRead() || !source.isValid()) throw RuntimeError::invalidPicture();
+    if (format == PictureFormat::Unknown) {  // held to the limits by the size Qt reads
+        PictureHeader other;
+        other.width = uint32_t(source.width());
+        other.height = uint32_t(source.height());
+        other.decoderBytes = uint64_t(other.width) * other.height * 4;
+        checkPictureLimits(other);
+    }
 
-    reader.setScaledSize(target.isEmpty() ? source : target);
+    // A photo taken with the camera turned is turned upright after decoding; it is scaled
+    // while decoding in its own orientation, so a quarter turn decodes at the turned size.
+    reader.setAutoTransform(true);
+    const bool quarterTurn = reader.transformation() & QImageIOHandler::TransformationRotate90;
+    const QSize wanted = target.isEmpty() ? source : target;
+    reader.setScaledSize(quarterTurn ? wanted.transposed() : wanted);
     QImage picture = reader.read();
     if (picture.isNull()) throw RuntimeError::invalidPicture();
-    if (picture.size() != target && !target.isEmpty()) {
-        picture = picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (picture.size() != wanted) {
+        picture = picture.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
     return picture;
 }

@@ -64,7 +64,10 @@ void endOnTermination() {
 QtPlatform::QtPlatform(int& argc, char** argv)
     : commandLine_(joinArguments(argc, argv)),  // before Qt takes its own options out
       settings_(IniSettings::defaultFile()),
-      lockFile_(InstanceLock::defaultPath()) {
+      lockFile_(InstanceLock::defaultPath()),
+      pictures_([this](const std::string& form, const std::string& control) {
+          if (FormWindow* window = this->window(form)) window->pictureFinished(control);
+      }) {
     const auto host = requestedHost(argc, argv, commandLine_);
     if (QApplication::instance() == nullptr) {
         // A host window is an X window, even in a session that also offers Wayland.
@@ -238,10 +241,25 @@ void QtPlatform::setTimerInterval(std::string_view form, std::string_view contro
     timer->start(std::max(0, int(milliseconds)));
 }
 
-void QtPlatform::loadPicture(std::string_view form, std::string_view control, TextView path) {
+void QtPlatform::preparePicture(std::string_view form, std::string_view control, TextView path) {
+    const std::string formName(form), controlName(control);
+    auto* picture = dynamic_cast<PictureWidget*>(
+        window(form) != nullptr ? window(form)->control(control) : nullptr);
+    if (picture == nullptr) {
+        pictures_.refuse(formName, controlName, RuntimeError::invalidArgument());
+        return;
+    }
+    pictures_.prepare(formName, controlName, toFileName(path), picture->size());
+}
+
+bool QtPlatform::pictureReady(std::string_view form, std::string_view control) {
+    return pictures_.ready(std::string(form), std::string(control));
+}
+
+void QtPlatform::showPreparedPicture(std::string_view form, std::string_view control) {
     auto* picture = dynamic_cast<PictureWidget*>(&widgetFor(form, control));
     if (picture == nullptr) throw RuntimeError::invalidArgument();
-    picture->setPicture(loadPictureAtSize(toFileName(path), picture->size()));
+    picture->setPicture(pictures_.picture(std::string(form), std::string(control)));
 }
 
 void QtPlatform::messageBox(TextView prompt, TextView title) {

@@ -13,6 +13,7 @@
 #include "platform/qt/ini_settings.h"
 #include "platform/qt/instance_lock.h"
 #include "platform/qt/screen_covers.h"
+#include "platform/qt/prepared_pictures.h"
 #include "platform/qt/x11_host.h"
 
 class QWindow;
@@ -61,7 +62,9 @@ class QtPlatform : public Platform {
     void setCaption(std::string_view form, std::string_view control, TextView caption) override;
     void setTimerInterval(std::string_view form, std::string_view control,
                           int32_t milliseconds) override;
-    void loadPicture(std::string_view form, std::string_view control, TextView path) override;
+    void preparePicture(std::string_view form, std::string_view control, TextView path) override;
+    bool pictureReady(std::string_view form, std::string_view control) override;
+    void showPreparedPicture(std::string_view form, std::string_view control) override;
     void messageBox(TextView prompt, TextView title) override;
     void coverOtherScreens(std::string_view form) override;
     void fitToHost(std::string_view form, HostFit fit) override;
@@ -73,6 +76,9 @@ class QtPlatform : public Platform {
     void saveSetting(TextView app, TextView section, TextView key, TextView value) override;
 
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
+
+    // The process that decodes the photos (started at the first one), for tests.
+    DecoderProcess& pictureDecoder() { return pictures_.decoder(); }
 
   private:
     struct Hosting {
@@ -96,6 +102,7 @@ class QtPlatform : public Platform {
     bool cursorHidden_ = false;
     std::map<std::string, std::unique_ptr<FormWindow>, std::less<>> windows_;
     std::unique_ptr<ScreenCovers> covers_;
+    PreparedPictures pictures_;
 };
 
 }  // namespace pelandra::qt

@@ -14,6 +14,7 @@
 #include "control/hosted_platform.h"
 #include "control/program.h"
 #include "host_sizes.h"
+#include "picture_waiting.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/host_fit.h"
@@ -273,8 +274,10 @@ TEST_F(HostedShowTest, MessagesAreDrawnInTheShowAndSaidOnceUntilThePhotosReturn)
         QRect(photo->mapTo(form, QPoint()), photo->size()).contains(form->notice()->geometry()));
 
     // A photo that loads takes the message away; the next failure is said again.
-    const std::u16string title = u"" PELANDRA_ASSETS_DIR "/title.bmp";
-    hosted.loadPicture("Form1", "Image1", title);
+    platform.preparePicture("Form1", "Image1",
+                            testing::textOf(QStringLiteral(PELANDRA_ASSETS_DIR "/title.bmp")));
+    ASSERT_TRUE(testing::waitForPicture(platform));
+    hosted.showPreparedPicture("Form1", "Image1");
     EXPECT_EQ(form->notice(), nullptr);
     ::testing::internal::CaptureStderr();
     hosted.messageBox(u"Unable to find photographs!\r\n\r\nInsert the disc.", u"Title");

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <functional>
 
+#include "picture_waiting.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/runtime_error.h"
@@ -51,9 +52,7 @@ class PicturesTest : public ::testing::Test {
         file.write(bytes);
         return file.fileName();
     }
-    void load(const QString& path) {
-        platform.loadPicture("Form1", "Image1", reinterpret_cast<const char16_t*>(path.utf16()));
-    }
+    void load(const QString& path) { testing::showPicture(platform, path); }
 
     QTemporaryDir folder;
     QtPlatform platform{argc, argv};

@@ -3,7 +3,14 @@
 
 #include <QApplication>
 
+#include "platform/qt/decoder_main.h"
+
 int main(int argc, char** argv) {
+    // The backend starts this program again as its picture decoder.
+    if (const auto status = pelandra::qt::decoderMain(argc, argv)) return *status;
+    // The decoder's test hooks ("decoder-abort" and the like in a file name), for the
+    // decoders these tests start.
+    qputenv("PELANDRA_DECODER_FAULTS", "1");
     // Never a display, even where test discovery runs without the tests' environment; and
     // one known 800 x 600 screen.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");

@@ -9,6 +9,8 @@ add_executable(qt_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/hosted_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/conformance_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pictures_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/decoder_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/picture_waiting.h
   ${CMAKE_CURRENT_LIST_DIR}/settings_store_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/process_services_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/file_names_test.cpp

@@ -1,0 +1,228 @@
+#include "decoder_process.h"
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <vector>
+
+#include "platform/qt/decoder_protocol.h"
+
+namespace pelandra::qt {
+
+namespace {
+
+// The show's photo frame at its design size; a larger frame gets a larger buffer.
+constexpr size_t kFrameBytes = size_t(777) * 473 * 4;
+
+size_t bytesFor(QSize size) {
+    return size_t(std::max(size.width(), 0)) * size_t(std::max(size.height(), 0)) * 4;
+}
+
+}  // namespace
+
+DecoderProcess::DecoderProcess() {
+    deadline_.setSingleShot(true);
+    connect(&deadline_, &QTimer::timeout, this, [this] { fail(); });
+    connect(&reaper_, &QTimer::timeout, this, [this] { reapDying(); });
+}
+
+DecoderProcess::~DecoderProcess() {
+    stop();
+}
+
+void DecoderProcess::decode(std::string path, QSize target, Done done) {
+    Job job{std::move(path), target.expandedTo(QSize(1, 1)), std::move(done), ++serials_};
+    if (current_) {
+        waiting_ = std::move(job);
+        return;
+    }
+    current_ = std::move(job);
+    sendCurrent();
+}
+
+bool DecoderProcess::start(size_t capacity) {
+    const int pixels = memfd_create("pelandra-pixels", MFD_CLOEXEC);
+    if (pixels < 0) return false;
+    int sockets[2] = {-1, -1};
+    void* mapped = MAP_FAILED;
+    if (ftruncate(pixels, off_t(capacity)) == 0) {
+        mapped = mmap(nullptr, capacity, PROT_READ, MAP_SHARED, pixels, 0);
+    }
+    if (mapped == MAP_FAILED ||
+        socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
+        if (mapped != MAP_FAILED) munmap(mapped, capacity);
+        ::close(pixels);
+        return false;
+    }
+    // Everything the child needs is made before fork: between fork and exec only calls
+    // that are safe in a copy of a threaded process are allowed.
+    std::string socketArgument = std::to_string(sockets[1]);
+    std::string pixelsArgument = std::to_string(pixels);
+    std::string parentArgument = std::to_string(getpid());
+    std::string program = "pelandra-saver";
+    std::string mode = kDecoderMode;
+    char* arguments[] = {program.data(),        mode.data(),           socketArgument.data(),
+                         pixelsArgument.data(), parentArgument.data(), nullptr};
+    // Forked from the event thread, which lives as long as the show: the decoder's
+    // parent-death signal is tied to the thread that forked it.
+    const pid_t child = fork();
+    if (child == 0) {
+        // These two survive exec, and nothing else the show holds besides the standard
+        // streams (descriptors opened without close-on-exec by libraries included).
+        const unsigned low = unsigned(std::min(sockets[1], pixels));
+        const unsigned high = unsigned(std::max(sockets[1], pixels));
+        if (low > 3) close_range(3, low - 1, 0);
+        if (high > low + 1) close_range(low + 1, high - 1, 0);
+        close_range(high + 1, ~0u, 0);
+        fcntl(sockets[1], F_SETFD, 0);
+        fcntl(pixels, F_SETFD, 0);
+        sigset_t none;
+        sigemptyset(&none);
+        sigprocmask(SIG_SETMASK, &none, nullptr);
+        execv("/proc/self/exe", arguments);
+        _exit(127);
+    }
+    ::close(sockets[1]);
+    ::close(pixels);  // the mapping stays
+    if (child < 0) {
+        ::close(sockets[0]);
+        munmap(mapped, capacity);
+        return false;
+    }
+    pid_ = child;
+    socket_ = sockets[0];
+    pixels_ = mapped;
+    capacity_ = capacity;
+    notifier_ = std::make_unique<QSocketNotifier>(socket_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { onAnswer(); });
+    return true;
+}
+
+void DecoderProcess::stop() {
+    deadline_.stop();
+    notifier_.reset();
+    if (socket_ >= 0) ::close(socket_);
+    socket_ = -1;
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        dying_.push_back(pid_);
+        reapDying();
+    }
+    pid_ = 0;
+    if (pixels_ != nullptr) munmap(pixels_, capacity_);
+    pixels_ = nullptr;
+    capacity_ = 0;
+}
+
+// A killed decoder still reading a failing disc ends only when the read returns: the event
+// thread never waits for it beyond a moment, and collects it later.
+void DecoderProcess::reapDying() {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(50);
+    while (true) {
+        std::erase_if(dying_, [](pid_t pid) {
+            const pid_t reaped = waitpid(pid, nullptr, WNOHANG);
+            return reaped == pid || (reaped < 0 && errno == ECHILD);
+        });
+        if (dying_.empty() || std::chrono::steady_clock::now() >= until) break;
+        usleep(1000);
+    }
+    if (dying_.empty()) {
+        reaper_.stop();
+    } else if (!reaper_.isActive()) {
+        reaper_.start(1000);
+    }
+}
+
+void DecoderProcess::sendCurrent() {
+    const Job& job = *current_;
+    if (job.path.size() > kMaxPathBytes) {
+        finishSoon(RuntimeError::pathFileAccess());  // no such file can exist
+        return;
+    }
+    const size_t needed = std::max(bytesFor(job.target), kFrameBytes);
+    if (needed > capacity_) stop();
+
+    DecodeRequest request{uint32_t(job.target.width()), uint32_t(job.target.height())};
+    std::vector<char> message(sizeof request + job.path.size());
+    std::memcpy(message.data(), &request, sizeof request);
+    std::memcpy(message.data() + sizeof request, job.path.data(), job.path.size());
+    // A decoder that died while idle is only found out here: start another, once.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (pid_ == 0 && !start(needed)) break;
+        if (send(socket_, message.data(), message.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
+            ssize_t(message.size())) {
+            deadline_.start(timeLimit_);
+            return;
+        }
+        stop();
+    }
+    finishSoon(RuntimeError::invalidPicture());
+}
+
+// A failure found before the decoder was asked is still told from the event loop.
+void DecoderProcess::finishSoon(RuntimeError failure) {
+    const uint64_t serial = current_->serial;
+    QMetaObject::invokeMethod(
+        this,
+        [this, serial, failure] {
+            if (current_ && current_->serial == serial) finish(failure, {});
+        },
+        Qt::QueuedConnection);
+}
+
+void DecoderProcess::onAnswer() {
+    DecodeAnswer answer;
+    const ssize_t got = recv(socket_, &answer, sizeof answer, MSG_DONTWAIT);
+    if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    // Nothing (the decoder died), a broken message, or an answer nobody asked for.
+    if (got != ssize_t(sizeof answer) || !current_) {
+        fail();
+        return;
+    }
+    deadline_.stop();
+    if (answer.status != 0) {
+        finish(decodeFailure(answer.status), {});
+        return;
+    }
+    const QSize size(int(answer.width), int(answer.height));
+    if (size.isEmpty() || bytesFor(size) > capacity_) {
+        fail();
+        return;
+    }
+    QImage picture(size, QImage::Format_ARGB32_Premultiplied);
+    if (picture.isNull()) {
+        finish(RuntimeError::invalidPicture(), {});
+        return;
+    }
+    const size_t row = size_t(size.width()) * 4;
+    for (int y = 0; y < size.height(); ++y) {
+        std::memcpy(picture.scanLine(y), static_cast<const uchar*>(pixels_) + row * size_t(y), row);
+    }
+    finish(std::nullopt, std::move(picture));
+}
+
+void DecoderProcess::fail() {
+    stop();  // a crash, a hang or nonsense: the next picture gets a fresh decoder
+    finish(RuntimeError::invalidPicture(), {});
+}
+
+void DecoderProcess::finish(std::optional<RuntimeError> failure, QImage picture) {
+    if (!current_) return;
+    Done done = std::move(current_->done);
+    current_.reset();
+    if (waiting_) {
+        current_ = std::move(waiting_);
+        waiting_.reset();
+        sendCurrent();
+    }
+    if (done) done(std::move(failure), std::move(picture));
+}
+
+}  // namespace pelandra::qt

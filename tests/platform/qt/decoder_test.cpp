@@ -1,0 +1,364 @@
+// The photos' decoder process as the show meets it: memory bombs, a decoder that crashes,
+// hangs or runs out of memory, files changed after they were decoded ahead, EXIF
+// orientations, the ready event, and no decoder left behind.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "picture_waiting.h"
+#include "platform/qt/control_widgets.h"
+#include "platform/qt/qt_platform.h"
+#include "platform/runtime_error.h"
+#include "recording_sink.h"
+#include "show/show_design.h"
+
+namespace pelandra::qt {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+
+int argc = 1;
+char program[] = "pelandra-saver";
+char* argv[] = {program, nullptr};
+
+QByteArray jpegOf(const QImage& image, bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    writer.setQuality(95);
+    writer.write(image);
+    return bytes;
+}
+
+QByteArray solidJpeg(QColor colour, QSize size = {320, 200}) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return jpegOf(image);
+}
+
+// A real JPEG whose frame header is made to claim `width` x `height`.
+QByteArray claimingSize(QByteArray jpeg, int width, int height) {
+    for (qsizetype at = 2; at + 9 < jpeg.size(); ++at) {
+        const auto marker = uchar(jpeg[at + 1]);
+        if (uchar(jpeg[at]) == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
+            jpeg[at + 5] = char(height >> 8);
+            jpeg[at + 6] = char(height & 0xFF);
+            jpeg[at + 7] = char(width >> 8);
+            jpeg[at + 8] = char(width & 0xFF);
+            return jpeg;
+        }
+    }
+    ADD_FAILURE() << "no frame header";
+    return jpeg;
+}
+
+// Kilobytes of one of /proc/<pid>/status's figures (VmRSS, VmHWM); 0 when unknown.
+long statusKiB(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
+    }
+    return 0;
+}
+
+// True once the process has ended (within a few seconds; a zombie has ended too).
+bool processGone(pid_t pid) {
+    for (int i = 0; i < 500; ++i) {
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const auto close = text.rfind(')');
+        if (close == std::string::npos || text.compare(close + 2, 1, "Z") == 0) return true;
+        usleep(10'000);
+    }
+    return false;
+}
+
+class DecoderTest : public ::testing::Test {
+  public:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        platform.createForm(show::form1Design(), sink);
+        photo = dynamic_cast<PictureWidget*>(platform.window("Form1")->control("Image1"));
+        ASSERT_NE(photo, nullptr);
+    }
+    QString write(const QString& name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+    void prepare(const QString& path) {
+        platform.preparePicture("Form1", "Image1", testing::textOf(path));
+    }
+    // The number of the error showing `path` fails with, 0 when it shows.
+    int32_t errorShowing(const QString& path) {
+        try {
+            testing::showPicture(platform, path);
+            return 0;
+        } catch (const RuntimeError& error) {
+            return error.number;
+        }
+    }
+    QRgb shownCentre() const { return photo->picture().pixel(388, 236); }
+    pid_t decoderPid() { return platform.pictureDecoder().pid(); }
+
+    QTemporaryDir folder;
+    QtPlatform platform{argc, argv};
+    testing::RecordingSink sink;
+    PictureWidget* photo = nullptr;
+};
+
+TEST_F(DecoderTest, MemoryBombsAreInvalidPicturesAndNothingGrows) {
+    ASSERT_EQ(errorShowing(write("ok.jpg", solidJpeg(Qt::green))), 0);
+    const long before = statusKiB(::getpid(), "VmRSS");
+    QImage image(640, 480, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    const struct {
+        const char* name;
+        QByteArray bytes;
+    } bombs[] = {
+        {"progressive-12000.jpg", claimingSize(jpegOf(image, true), 12000, 12000)},
+        {"baseline-60000.jpg", claimingSize(jpegOf(image), 60000, 60000)},
+    };
+    for (const auto& bomb : bombs) {
+        EXPECT_EQ(errorShowing(write(bomb.name, bomb.bytes)), 481) << bomb.name;
+        EXPECT_LT(statusKiB(::getpid(), "VmRSS") - before, 64 * 1024) << bomb.name;
+        if (decoderPid() != 0) {
+            EXPECT_LT(statusKiB(decoderPid(), "VmHWM"), 512 * 1024);
+        }
+    }
+    EXPECT_GT(qGreen(shownCentre()), 100);  // the last good photo stays
+}
+
+TEST_F(DecoderTest, ADecoderThatDiesIsOneInvalidPictureAndTheNextPhotoDecodes) {
+    ASSERT_EQ(errorShowing(write("first.jpg", solidJpeg(Qt::green))), 0);
+    const pid_t first = decoderPid();
+    ASSERT_NE(first, 0);
+
+    EXPECT_EQ(errorShowing(write("decoder-abort.jpg", solidJpeg(Qt::red))), 481);
+    EXPECT_TRUE(processGone(first));
+    EXPECT_GT(qGreen(shownCentre()), 100);
+
+    EXPECT_EQ(errorShowing(write("next.jpg", solidJpeg(Qt::blue))), 0);
+    EXPECT_GT(qBlue(shownCentre()), 200);
+    EXPECT_NE(decoderPid(), first);
+}
+
+TEST_F(DecoderTest, APictureThatTakesTooLongIsKilledAndTheNextPhotoDecodes) {
+    platform.pictureDecoder().setTimeLimit(std::chrono::milliseconds(500));
+    ASSERT_EQ(errorShowing(write("first.jpg", solidJpeg(Qt::green))), 0);
+    const pid_t first = decoderPid();
+    EXPECT_EQ(errorShowing(write("decoder-hang.jpg", solidJpeg(Qt::red))), 481);
+    EXPECT_TRUE(processGone(first));
+    EXPECT_EQ(errorShowing(write("next.jpg", solidJpeg(Qt::blue))), 0);
+    EXPECT_GT(qBlue(shownCentre()), 200);
+}
+
+TEST_F(DecoderTest, ADecoderOutOfAddressSpaceIsAnInvalidPicture) {
+    if (kSanitized) GTEST_SKIP() << "sanitized decoders run without the address-space limit";
+    EXPECT_EQ(errorShowing(write("decoder-hog.jpg", solidJpeg(Qt::red))), 481);
+    if (decoderPid() != 0) {
+        EXPECT_LT(statusKiB(decoderPid(), "VmHWM"), 600 * 1024);
+    }
+    EXPECT_EQ(errorShowing(write("next.jpg", solidJpeg(Qt::blue))), 0);
+}
+
+TEST_F(DecoderTest, APreparedPictureIsKeptUntilItsFileChanges) {
+    const QString path = write("57CHEVY.JPG", solidJpeg(Qt::green));
+    ASSERT_EQ(errorShowing(path), 0);
+    prepare(path);  // the same unchanged file: nothing to decode
+    EXPECT_TRUE(platform.pictureReady("Form1", "Image1"));
+
+    // Rewritten with the same size and a new time, as a copy over it would.
+    write("57CHEVY.JPG", solidJpeg(Qt::blue));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
+                                 QFileDevice::FileModificationTime));
+    file.close();
+    prepare(path);
+    EXPECT_FALSE(platform.pictureReady("Form1", "Image1"));
+    ASSERT_TRUE(testing::waitForPicture(platform));
+    platform.showPreparedPicture("Form1", "Image1");
+    EXPECT_GT(qBlue(shownCentre()), 200);
+
+    // A file that has gone is looked for again, and found when it is back.
+    const QString missing = folder.filePath("58SEDAN.JPG");
+    EXPECT_EQ(errorShowing(missing), 53);
+    prepare(missing);
+    EXPECT_FALSE(platform.pictureReady("Form1", "Image1"));
+    write("58SEDAN.JPG", solidJpeg(Qt::red));
+    EXPECT_EQ(errorShowing(missing), 0);
+    EXPECT_GT(qRed(shownCentre()), 200);
+}
+
+TEST_F(DecoderTest, TheControlHearsWhenAPendingPictureIsReadyAndOnlyTheLatestCounts) {
+    const QString green = write("green.jpg", solidJpeg(Qt::green, {2400, 1600}));
+    const QString blue = write("blue.jpg", solidJpeg(Qt::blue, {2400, 1600}));
+    prepare(green);
+    prepare(blue);  // takes the place of the one before
+    ASSERT_TRUE(testing::waitForPicture(platform));
+    platform.showPreparedPicture("Form1", "Image1");
+    EXPECT_GT(qBlue(shownCentre()), 200);
+    // The ready event comes from the event loop, after the wait saw the picture ready.
+    for (int i = 0; i < 20 && sink.input().empty(); ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(sink.input(), std::vector<std::string>{"Image1:PictureReady"});
+}
+
+TEST_F(DecoderTest, PreparingForAControlThatIsNoPictureFailsWhenShown) {
+    platform.preparePicture("Form1", "Label1", u"/nowhere/57CHEVY.JPG");
+    EXPECT_TRUE(platform.pictureReady("Form1", "Label1"));
+    EXPECT_THROW(platform.showPreparedPicture("Form1", "Label1"), RuntimeError);
+}
+
+// The files a process has open, as their paths.
+std::vector<std::string> openFiles(pid_t pid) {
+    std::vector<std::string> files;
+    const QDir fds(QStringLiteral("/proc/%1/fd").arg(pid));
+    for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System)) {
+        files.push_back(fd.symLinkTarget().toStdString());
+    }
+    return files;
+}
+
+TEST(DecoderLifetime, TheDecoderHoldsNothingOfTheShows) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("photo.jpg");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(solidJpeg(Qt::green));
+    }
+    // A descriptor some library left open without close-on-exec.
+    const QString held = folder.filePath("held.txt");
+    QFile(held).open(QIODevice::WriteOnly);
+    const int leaked = ::open(held.toUtf8().constData(), O_RDONLY);
+    ASSERT_GE(leaked, 0);
+    QtPlatform platform{argc, argv};
+    testing::RecordingSink sink;
+    platform.createForm(show::form1Design(), sink);
+    testing::showPicture(platform, path);
+    const std::vector<std::string> files = openFiles(platform.pictureDecoder().pid());
+    ::close(leaked);
+    EXPECT_FALSE(files.empty());
+    EXPECT_EQ(std::count(files.begin(), files.end(), held.toStdString()), 0);
+}
+
+TEST(DecoderLifetime, TheDecoderEndsWithThePlatform) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("photo.jpg");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(solidJpeg(Qt::green));
+    }
+    pid_t decoder = 0;
+    {
+        QtPlatform platform{argc, argv};
+        testing::RecordingSink sink;
+        platform.createForm(show::form1Design(), sink);
+        testing::showPicture(platform, path);
+        decoder = platform.pictureDecoder().pid();
+        ASSERT_NE(decoder, 0);
+        EXPECT_EQ(::kill(decoder, 0), 0);
+    }
+    EXPECT_TRUE(processGone(decoder));
+}
+
+// --- EXIF orientation --------------------------------------------------------------------
+
+// A JPEG with an APP1 segment carrying only the orientation tag.
+QByteArray withOrientation(const QByteArray& jpeg, int orientation) {
+    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08", 14);
+    exif += QByteArray("\0\x01", 2);                                        // one entry
+    exif += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8);                      // SHORT x 1
+    exif += char(0) + QByteArray(1, char(orientation)) + QByteArray(2, 0);  // the value
+    exif += QByteArray(4, 0);                                               // no next IFD
+    const qsizetype length = exif.size() + 2;
+    QByteArray segment("\xFF\xE1", 2);
+    segment += char(length >> 8);
+    segment += char(length & 0xFF);
+    return jpeg.left(2) + segment + exif + jpeg.mid(2);
+}
+
+enum Corner { TopLeft, TopRight, BottomLeft, BottomRight };
+
+struct Orientation {
+    int tag;
+    Corner red;    // where the stored picture's top-left mark ends up
+    Corner green;  // and its top-right mark
+};
+
+class OrientationTest : public DecoderTest, public ::testing::WithParamInterface<Orientation> {
+  public:
+    QRgb shownAt(Corner corner) const {
+        const QImage& shown = photo->picture();
+        const int inset = 60;
+        const int x = corner == TopLeft || corner == BottomLeft ? inset : shown.width() - inset;
+        const int y = corner == TopLeft || corner == TopRight ? inset : shown.height() - inset;
+        return shown.pixel(x, y);
+    }
+};
+
+TEST_P(OrientationTest, ThePhotoIsTurnedUprightBeforeItIsStretched) {
+    // A large landscape picture, blue, with a red top-left and a green top-right quarter.
+    QImage stored(1600, 1200, QImage::Format_RGB32);
+    stored.fill(Qt::blue);
+    for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 400; ++x) {
+            stored.setPixel(x, y, qRgb(255, 0, 0));
+            stored.setPixel(1599 - x, y, qRgb(0, 255, 0));
+        }
+    }
+    const Orientation& row = GetParam();
+    const QString path = write(QStringLiteral("turned-%1.jpg").arg(row.tag),
+                               withOrientation(jpegOf(stored), row.tag));
+    ASSERT_EQ(errorShowing(path), 0);
+    ASSERT_EQ(photo->picture().size(), QSize(777, 473));
+    const QRgb red = shownAt(row.red), green = shownAt(row.green);
+    EXPECT_TRUE(qRed(red) > 200 && qGreen(red) < 60 && qBlue(red) < 60) << std::hex << red;
+    EXPECT_TRUE(qGreen(green) > 200 && qRed(green) < 60 && qBlue(green) < 60) << std::hex << green;
+    for (const Corner other : {TopLeft, TopRight, BottomLeft, BottomRight}) {
+        if (other != row.red && other != row.green) {
+            EXPECT_GT(qBlue(shownAt(other)), 200);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ExifTags, OrientationTest,
+    ::testing::Values(Orientation{1, TopLeft, TopRight}, Orientation{2, TopRight, TopLeft},
+                      Orientation{3, BottomRight, BottomLeft},
+                      Orientation{4, BottomLeft, BottomRight}, Orientation{5, TopLeft, BottomLeft},
+                      Orientation{6, TopRight, BottomRight}, Orientation{7, BottomRight, TopRight},
+                      Orientation{8, BottomLeft, TopLeft}),
+    [](const auto& row) { return "Tag" + std::to_string(row.param.tag); });
+
+}  // namespace
+}  // namespace pelandra::qt

@@ -1,0 +1,37 @@
+// Shows a picture through the backend's background decoding, waiting for it as the show
+// does: prepare, let the event loop run until it is ready, show.
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QString>
+#include <string_view>
+
+#include "platform/qt/qt_platform.h"
+
+namespace pelandra::testing {
+
+// False when the picture was not ready within the time (a hung decoder is killed long before).
+inline bool waitForPicture(qt::QtPlatform& platform, std::string_view form = "Form1",
+                           std::string_view control = "Image1") {
+    QDeadlineTimer deadline(60'000);
+    while (!platform.pictureReady(form, control)) {
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
+    return true;
+}
+
+inline Text textOf(const QString& path) {
+    return Text(reinterpret_cast<const char16_t*>(path.utf16()), size_t(path.size()));
+}
+
+// Throws what showPreparedPicture throws.
+inline void showPicture(qt::QtPlatform& platform, const QString& path,
+                        std::string_view form = "Form1", std::string_view control = "Image1") {
+    platform.preparePicture(form, control, textOf(path));
+    if (!waitForPicture(platform, form, control)) throw RuntimeError::invalidArgument();
+    platform.showPreparedPicture(form, control);
+}
+
+}  // namespace pelandra::testing
