@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -39,7 +40,16 @@ class FormWindow {
     void setVisible(std::string_view control, bool visible);
     void setCaption(std::string_view control, TextView caption);
     void setTimerInterval(std::string_view control, int32_t milliseconds);
-    void loadPicture(std::string_view control, TextView path);
+
+    // The picture worker posts this to the window when a picture it decoded is done
+    // (WPARAM: the job); `decoded` names the control it was for, which then reports
+    // EventKind::PictureReady, or gives "" when nobody waits for it any more.
+    static constexpr UINT kPictureDecodedMessage = WM_APP + 1;
+    void onPictureDecoded(std::function<std::string(WPARAM job)> decoded);
+    // How a picture meets the control: the size to decode it at.
+    Fit pictureFit(std::string_view control) const;
+    // Makes `picture` the control's picture and redraws it.
+    void setPicture(std::string_view control, std::shared_ptr<const Picture> picture);
 
   private:
     struct Control {
@@ -49,7 +59,7 @@ class FormWindow {
         UINT_PTR id = 0;
         HFONT font = nullptr;
         HBRUSH brush = nullptr;
-        std::unique_ptr<Picture> picture;
+        std::shared_ptr<const Picture> picture;
         POINT lastPointer{};  // where the pointer was at the last counted move
         bool buttonDown = false;
         int pressedArrow = -1;  // spin: 0 left, 1 right, -1 none
@@ -88,6 +98,7 @@ class FormWindow {
     HINSTANCE instance_;
     HWND previewParent_;
     std::function<void()> destroyed_;
+    std::function<std::string(WPARAM)> pictureDecoded_;
     HWND hwnd_ = nullptr;
     HBRUSH backBrush_ = nullptr;
     HICON bigIcon_ = nullptr;

@@ -9,12 +9,16 @@
 
 #include "platform/platform.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/picture_worker.h"
+#include "platform/win32/prepared_pictures.h"
 
 namespace pelandra::win32 {
 
 class Win32Platform : public Platform {
   public:
-    explicit Win32Platform(HINSTANCE instance);
+    // `decode` decodes the show's pictures on the picture worker's thread (tests hold it
+    // back or count it).
+    explicit Win32Platform(HINSTANCE instance, PictureWorker::Decode decode = decodePictureFile);
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
     ~Win32Platform() override;
@@ -41,7 +45,9 @@ class Win32Platform : public Platform {
     void setCaption(std::string_view form, std::string_view control, TextView caption) override;
     void setTimerInterval(std::string_view form, std::string_view control,
                           int32_t milliseconds) override;
-    void loadPicture(std::string_view form, std::string_view control, TextView path) override;
+    void preparePicture(std::string_view form, std::string_view control, TextView path) override;
+    bool pictureReady(std::string_view form, std::string_view control) override;
+    void showPreparedPicture(std::string_view form, std::string_view control) override;
     void messageBox(TextView prompt, TextView title) override;
 
     Text upperCase(TextView text) override;
@@ -58,6 +64,7 @@ class Win32Platform : public Platform {
     HANDLE instanceLock_ = nullptr;
     HWND previewParent_ = nullptr;
     int32_t previewCursorCount_ = 0;  // a preview leaves the host's pointer alone
+    PreparedPictures pictures_;       // outlives the windows it posts to
     std::vector<std::unique_ptr<FormWindow>> forms_;
     int liveForms_ = 0;
 };
