@@ -1,5 +1,8 @@
 // One window built from its design table: real child controls, their fonts and colours,
-// its timers, and its events sent to the core by name.
+// its timers, and its events sent to the core by name. The work is split by job:
+// form_window.cpp the window and the core's operations (the pictures shown included),
+// form_controls.cpp building the controls, form_messages.cpp translating messages into
+// events, form_painting.cpp drawing what the common controls cannot.
 #pragma once
 
 #include <windows.h>
@@ -11,6 +14,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/win32/gdi_objects.h"
 #include "platform/win32/picture_decoder.h"
 
 namespace pelandra::win32 {
@@ -57,8 +61,8 @@ class FormWindow {
         const ControlDesign* design = nullptr;
         HWND hwnd = nullptr;
         UINT_PTR id = 0;
-        HFONT font = nullptr;
-        HBRUSH brush = nullptr;
+        HFONT font = nullptr;  // one of the window's fonts_
+        Brush brush;
         std::shared_ptr<const Picture> picture;
         POINT lastPointer{};  // where the pointer was at the last counted move
         bool buttonDown = false;
@@ -72,16 +76,25 @@ class FormWindow {
 
     // Destroys the window (without telling the core) and frees what it drew with.
     void release();
-    LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
-    LRESULT onControlMessage(Control& control, UINT message, WPARAM w, LPARAM l);
+    void loadIcons();
+
+    // Building (form_controls.cpp).
     void createControls();
     void createControl(Control& control);
     void addTooltips();
-    void paintPicture(const Control& control);
-    void paintSpin(const Control& control);
-    LRESULT colour(const Control& control, HDC dc) const;
+    HFONT fontFor(const FontSpec& font);
+
+    // Messages into events (form_messages.cpp).
+    LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
+    LRESULT onControlMessage(Control& control, UINT message, WPARAM w, LPARAM l);
     void deliver(std::string_view control, EventKind kind);
     bool pointerMoved(HWND surface, POINT& last, LPARAM l) const;
+
+    // Painting (form_painting.cpp).
+    void paintBackground(HDC dc) const;
+    void paintPicture(const Control& control) const;
+    void paintSpin(const Control& control) const;
+    LRESULT colour(const Control& control, HDC dc) const;
 
     Control* find(std::string_view control);
     const Control* find(std::string_view control) const;
@@ -91,7 +104,6 @@ class FormWindow {
     bool stretches(const Control& control) const;
     int pixelsX(float twips) const;
     int pixelsY(float twips) const;
-    HFONT fontFor(const FontSpec& font);
 
     const FormDesign& design_;
     EventSink* sink_;
@@ -100,14 +112,14 @@ class FormWindow {
     std::function<void()> destroyed_;
     std::function<std::string(WPARAM)> pictureDecoded_;
     HWND hwnd_ = nullptr;
-    HBRUSH backBrush_ = nullptr;
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    Brush backBrush_;
+    Icon bigIcon_;
+    Icon smallIcon_;
     double scaleX_ = 1;
     double scaleY_ = 1;
     POINT lastPointer_{};
     std::vector<std::unique_ptr<Control>> controls_;
-    std::vector<HFONT> fonts_;
+    std::vector<Font> fonts_;
 };
 
 }  // namespace pelandra::win32

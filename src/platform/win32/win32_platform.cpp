@@ -173,7 +173,17 @@ void Win32Platform::messageBox(TextView prompt, TextView title) {
     for (auto form = forms_.rbegin(); form != forms_.rend() && !owner; ++form) {
         owner = (*form)->hwnd();
     }
+    // Once the box is closed its owner gets activation and the keyboard focus back (on the
+    // control that had it) and no window keeps the mouse captured, whatever the box's own
+    // Enter or click left behind: the next click on the owner must reach its buttons.
+    const HWND focus = GetFocus();
     MessageBoxW(owner, wide(prompt).c_str(), wide(title).c_str(), MB_OK);
+    if (GetCapture()) ReleaseCapture();
+    if (!owner || !IsWindow(owner)) return;
+    EnableWindow(owner, TRUE);
+    SetForegroundWindow(owner);
+    SetActiveWindow(owner);
+    SetFocus(focus && IsWindow(focus) && IsChild(owner, focus) ? focus : owner);
 }
 
 // --- Text, settings, files --------------------------------------------------------------

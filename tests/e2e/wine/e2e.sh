@@ -156,41 +156,80 @@ kill "$show_pid" 2>/dev/null
 wait "$show_pid" 2>/dev/null
 set_setting PelandrasDir "$(windows_path "$photos")\\"
 
-# --- "/c": the dialog, the spin control by mouse and keyboard, Set -----------------------
-set_setting Interval 1
-wine "$scr" /c >"$work/dialog.log" 2>&1 &
-dialog_pid=$!
-if id=$(wait_for_window "Screen Saver Settings" 30); then
+# --- "/c": the dialog, the spin control by mouse and keyboard, Set, Help, Exit -----------
+# Button centres in pixels from the dialog's corner (the buttons' twips plus half their size):
+# Set 360 + 900, Exit 2160 + 900, Help 3960 + 900; all at 3720 + 180.
+set_x=84 exit_x=204 help_x=324 buttons_y=260
+
+# Starts the dialog; leaves its pid in $dialog_pid and its geometry in $X and $Y.
+start_dialog() {
+    wine "$scr" /c >"$work/dialog-$1.log" 2>&1 &
+    dialog_pid=$!
+    id=$(wait_for_window "Screen Saver Settings" 30) || return 1
     sleep 1
-    import -window root "$work/dialog.png"
     eval "$(xdotool getwindowgeometry --shell "$id")"
     xdotool windowfocus "$id" 2>/dev/null
     sleep 0.3
+}
+click_at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; }
+# Help, then its box closed with Enter; true when the box came and went.
+help_and_enter() {
+    click_at $help_x $buttons_y
+    box=$(wait_for_window "The Pelandra Omnarium Screen Saver Settings" 15) || return 1
+    xdotool windowfocus "$box" 2>/dev/null
+    sleep 0.3
+    xdotool key Return
+    wait_until_gone "The Pelandra Omnarium Screen Saver Settings" 10
+}
+# Clicks Exit; true when the program ended with status 0.
+exit_ends_it() {
+    click_at $exit_x $buttons_y
+    wait_for_exit "$dialog_pid" 10 && [ "$ended_status" -eq 0 ]
+}
+
+set_setting Interval 1
+if start_dialog set-help-exit; then
+    import -window root "$work/dialog.png"
     # From Set, the tab order reaches SpinInterval third; its right arrow key steps up.
     for step in Tab Tab Tab Right; do xdotool key "$step"; sleep 0.2; done
     # The right arrow of SpinInterval (3120 + 975 * 3/4, 3240 + 120 twips in pixels).
-    xdotool mousemove $((X + 257)) $((Y + 224)) click 1
+    click_at 257 224
     sleep 0.5
-    # Set, by mouse (360 + 900, 3720 + 180 twips).
-    xdotool mousemove $((X + 84)) $((Y + 260)) click 1
+    click_at $set_x $buttons_y
     sleep 1
     stored=$(stored_setting Interval)
     [ "$stored" = "3" ] && pass "/c: two steps up and Set store Interval 3" ||
         fail "/c: Interval is '$stored', expected 3 ($work/dialog.png)"
-    # Help (3960 + 900, 3720 + 180 twips): its box, closed with Enter.
-    xdotool mousemove $((X + 324)) $((Y + 260)) click 1
-    if box=$(wait_for_window "The Pelandra Omnarium Screen Saver Settings" 15); then
-        xdotool windowfocus "$box" 2>/dev/null
-        sleep 0.3
-        xdotool key Return
-        if wait_until_gone "The Pelandra Omnarium Screen Saver Settings" 10; then
-            pass "/c: Help shows its box, Enter closes it"
-        else
-            fail "/c: the help box did not close"
-        fi
+    if help_and_enter; then
+        pass "/c: Help shows its box, Enter closes it"
     else
-        fail "/c: Help showed no box"
+        fail "/c: the help box did not come and go"
     fi
+    # Straight after the box, as a user would, with no help from the test's focus.
+    if exit_ends_it; then
+        pass "/c: Exit after Help ends the program with status 0"
+    else
+        fail "/c: Exit after Help did not end the program"
+    fi
+else
+    fail "/c opened no dialog"
+fi
+kill "$dialog_pid" 2>/dev/null
+
+if start_dialog set-exit; then
+    click_at $set_x $buttons_y
+    sleep 1
+    if exit_ends_it; then
+        pass "/c: Exit after Set ends the program with status 0"
+    else
+        fail "/c: Exit after Set did not end the program"
+    fi
+else
+    fail "/c opened no dialog (Exit after Set)"
+fi
+kill "$dialog_pid" 2>/dev/null
+
+if start_dialog help-close && help_and_enter; then
     xdotool windowfocus "$id" 2>/dev/null
     sleep 0.3
     xdotool key alt+F4
@@ -200,7 +239,7 @@ if id=$(wait_for_window "Screen Saver Settings" 30); then
         fail "the dialog did not close"
     fi
 else
-    fail "/c opened no dialog"
+    fail "/c: no dialog or no help box before closing"
 fi
 kill "$dialog_pid" 2>/dev/null
 

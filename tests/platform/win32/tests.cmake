@@ -5,6 +5,7 @@ add_executable(win32_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/prepared_pictures_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/form_window_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/executable_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/message_box_test.cpp
 )
 target_link_libraries(win32_backend_tests PRIVATE pelandra_win32 version GTest::gtest_main)
 target_include_directories(win32_backend_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
