@@ -199,7 +199,7 @@ TEST(JpegExif, TheBlockIsFoundBehindOtherSegments) {
         EXPECT_EQ(block->size, c.block->size) << c.what;
         EXPECT_EQ(block->bigEndian, c.block->bigEndian) << c.what;
         EXPECT_EQ(block->firstDirectory, c.block->firstDirectory) << c.what;
-        EXPECT_EQ(c.file[block->offset], c.block->bigEndian ? 'M' : 'I') << c.what;
+        EXPECT_EQ(c.file[size_t(block->offset)], c.block->bigEndian ? 'M' : 'I') << c.what;
     }
 }
 
