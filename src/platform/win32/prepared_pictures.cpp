@@ -15,6 +15,14 @@ bool sameFit(const Fit& a, const Fit& b) {
 
 }  // namespace
 
+// A picture the file itself spoils stays spoilt while the file is unchanged; a file that
+// could not be found or read (a disc spinning up, a file held by another program) is tried
+// again.
+bool PreparedPictures::worthRetrying(const Slot& slot) {
+    return slot.done && slot.failure &&
+           slot.failure->number != RuntimeError::invalidPicture().number;
+}
+
 PreparedPictures::FileStamp PreparedPictures::stampOf(TextView path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(wide(path).c_str(), GetFileExInfoStandard, &data)) {
@@ -35,7 +43,7 @@ void PreparedPictures::prepare(FormWindow* form, std::string_view formName,
         const Fit fit = form->pictureFit(control);
         const FileStamp stamp = stampOf(path);
         if (slot->path == path && slot->stamp == stamp && sameFit(slot->fit, fit) &&
-            (slot->done || slot->job != 0)) {
+            (slot->done || slot->job != 0) && !worthRetrying(*slot)) {
             return;  // decoded or decoding already
         }
         if (slot->job != 0) worker_.drop(slot->job);

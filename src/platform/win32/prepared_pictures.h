@@ -23,8 +23,9 @@ class PreparedPictures {
     explicit PreparedPictures(PictureWorker::Decode decode) : worker_(std::move(decode)) {}
 
     // Starts decoding `path` for the control, unless the same unchanged file (size,
-    // last-write time) at the same size is prepared already. Never throws: a failure is
-    // kept for show(). `form` is nullptr when no such window is built.
+    // last-write time) at the same size is prepared already, finished or not (a file that
+    // could not be found or read is tried again). Never throws: a failure is kept for
+    // show(). `form` is nullptr when no such window is built.
     void prepare(FormWindow* form, std::string_view formName, std::string_view control,
                  TextView path);
     bool ready(std::string_view form, std::string_view control) const;
@@ -57,6 +58,7 @@ class PreparedPictures {
     };
 
     static FileStamp stampOf(TextView path);
+    static bool worthRetrying(const Slot& slot);
     void fail(Slot& slot, const RuntimeError& error);
     Slot& slotFor(std::string_view form, std::string_view control);
     const Slot* find(std::string_view form, std::string_view control) const;

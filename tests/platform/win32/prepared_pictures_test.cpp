@@ -213,5 +213,16 @@ TEST_F(ShowPictures, AFailedPictureNamesItsFaultAndNeverThrowsEarly) {
     EXPECT_THROW(platform_.showPreparedPicture(kForm, "Image2"), RuntimeError);  // never prepared
 }
 
+TEST_F(ShowPictures, AFileNotFoundIsLookedForAgainButABadPictureIsKept) {
+    const Text missing = fromWide(PELANDRA_TEST_DATA_DIR L"missing.jpg");
+    const Text bad = fromWide(PELANDRA_TEST_DATA_DIR L"not-a-picture.jpg");
+    for (const Text& path : {missing, missing, bad, bad}) {
+        platform_.preparePicture(kForm, kPhoto, path);
+        ASSERT_TRUE(pumpUntil([&] { return ready(); }));
+    }
+    EXPECT_EQ(decoded(), (std::vector<Text>{missing, missing, bad}));
+    EXPECT_EQ(failureOfShowing(), 481);
+}
+
 }  // namespace
 }  // namespace pelandra::win32
