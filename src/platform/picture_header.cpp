@@ -198,4 +198,44 @@ bool jpegIsComplete(const ReadAt& read) {
     }
 }
 
+std::optional<ExifBlock> jpegExifBlock(const ReadAt& read) {
+    std::optional<ExifBlock> found;
+    try {
+        walkJpegMarkers(read, [&](uint8_t marker, uint64_t at) {
+            if (marker != 0xE1) return false;
+            // Length, "Exif" and two zero bytes, then the TIFF header: byte order, 42 and
+            // the first directory's offset. Other APP1 segments (XMP) are passed over.
+            std::array<uint8_t, 16> head{};
+            if (read(at, head) != head.size()) return false;
+            static constexpr uint8_t kExif[] = {'E', 'x', 'i', 'f', 0, 0};
+            if (!std::equal(std::begin(kExif), std::end(kExif), head.begin() + 2)) return false;
+            const uint32_t length = bigEndian(head.data(), 2);
+            if (length < 2 + 6 + 8) return true;
+            ExifBlock block;
+            block.offset = at + 8;
+            block.size = length - 8;
+            const uint8_t* tiff = head.data() + 8;
+            if (tiff[0] == 'M' && tiff[1] == 'M') {
+                block.bigEndian = true;
+            } else if (tiff[0] != 'I' || tiff[1] != 'I') {
+                return true;
+            }
+            const auto number = [&](int from, int count) {
+                return block.bigEndian ? bigEndian(tiff + from, count)
+                                       : littleEndian(tiff + from, count);
+            };
+            block.firstDirectory = number(4, 4);
+            if (number(2, 2) != 42 || block.firstDirectory < 8 ||
+                block.firstDirectory >= block.size) {
+                return true;
+            }
+            found = block;
+            return true;
+        });
+    } catch (const RuntimeError&) {
+        // A JPEG whose markers do not hold together has no EXIF block worth reading.
+    }
+    return found;
+}
+
 }  // namespace pelandra

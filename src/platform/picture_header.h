@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 
 namespace pelandra {
@@ -43,5 +44,17 @@ void checkPictureLimits(const PictureHeader& header);
 // lengths, so an embedded thumbnail's end marker cannot stand in for it; anything after
 // the marker (some cameras append data there) is allowed.
 bool jpegIsComplete(const ReadAt& read);
+
+// Where a JPEG keeps its EXIF data: the TIFF structure inside its "Exif" APP1 segment.
+struct ExifBlock {
+    uint64_t offset = 0;  // of the TIFF header, in the file
+    uint32_t size = 0;    // of the TIFF structure, header included
+    bool bigEndian = false;
+    uint32_t firstDirectory = 0;  // the first directory's offset inside the structure
+};
+
+// The JPEG's EXIF block, from the segments before its image data; nullopt when there is
+// none or its TIFF header is damaged (the picture is then shown as stored).
+std::optional<ExifBlock> jpegExifBlock(const ReadAt& read);
 
 }  // namespace pelandra

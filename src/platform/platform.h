@@ -116,25 +116,15 @@ class Platform {
     // at, replacing the control's earlier prepared picture, unless that one is of the same
     // file and the file has not changed since (size, modification time): then it is kept,
     // finished or not. Never throws; what decoding meets is kept for showPreparedPicture.
-    virtual void preparePicture(std::string_view form, std::string_view control, TextView path) {
-        (void)form;
-        (void)control;
-        synchronousPath_ = Text(path);
-    }
+    virtual void preparePicture(std::string_view form, std::string_view control, TextView path) = 0;
     // True when the control's prepared picture has finished decoding, well or not. While it
     // is false the backend delivers EventKind::PictureReady on the control once it has.
-    virtual bool pictureReady(std::string_view form, std::string_view control) {
-        (void)form;
-        (void)control;
-        return true;
-    }
+    virtual bool pictureReady(std::string_view form, std::string_view control) = 0;
     // Makes the finished prepared picture the control's picture; it stays prepared, so
     // preparing the same unchanged file again costs nothing. Throws the RuntimeError its
     // decoding met (File not found, Permission denied, Invalid picture, ...), leaving the
     // shown picture as it was.
-    virtual void showPreparedPicture(std::string_view form, std::string_view control) {
-        loadPicture(form, control, synchronousPath_);
-    }
+    virtual void showPreparedPicture(std::string_view form, std::string_view control) = 0;
 
     // Modal message box with an OK button only and no icon; returns when closed.
     virtual void messageBox(TextView prompt, TextView title) = 0;
@@ -166,19 +156,6 @@ class Platform {
     // nullptr when `folder` does not exist; throws RuntimeError when the medium cannot
     // be read. `folder` is used as given (it normally ends with a path separator).
     virtual std::unique_ptr<DirectoryReader> openDirectory(TextView folder) = 0;
-
-  protected:
-    // For backends that still decode on the event thread: the picture is decoded when it is
-    // shown. Throws RuntimeError as showPreparedPicture does.
-    virtual void loadPicture(std::string_view form, std::string_view control, TextView path) {
-        (void)form;
-        (void)control;
-        (void)path;
-        throw RuntimeError::invalidPicture();
-    }
-
-  private:
-    Text synchronousPath_;
 };
 
 }  // namespace pelandra

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/runtime_error.h"
@@ -149,6 +151,56 @@ TEST(JpegComplete, TheImageDataMustReachItsEndMarker) {
 
     EXPECT_FALSE(jpegIsComplete(readerOf(Bytes{0xFF, 0xD8, 0xFF, 0xD9})));
     EXPECT_FALSE(jpegIsComplete(readerOf(Bytes{'G', 'I', 'F'})));
+}
+
+// A JPEG whose segments before the frame are `segments` (marker, body).
+Bytes jpegWith(std::initializer_list<std::pair<uint8_t, Bytes>> segments) {
+    Bytes file{0xFF, 0xD8};
+    for (const auto& [marker, body] : segments) segment(file, marker, body);
+    const Bytes rest = jpeg(kBaseline, 100, 100, k420);
+    file.insert(file.end(), rest.begin() + 2, rest.end());
+    return file;
+}
+
+Bytes exifBody(Bytes tiffHeader) {
+    // Room after the header for the directory it points to.
+    Bytes body(6 + tiffHeader.size() + 18, 0);
+    std::copy_n("Exif", 4, body.begin());
+    std::copy(tiffHeader.begin(), tiffHeader.end(), body.begin() + 6);
+    return body;
+}
+
+TEST(JpegExif, TheBlockIsFoundBehindOtherSegments) {
+    const Bytes little = exifBody({'I', 'I', 42, 0, 8, 0, 0, 0});
+    const Bytes big = exifBody({'M', 'M', 0, 42, 0, 0, 0, 8});
+    const Bytes xmp{'h', 't', 't', 'p', ':', '/', '/', 'n', 's', '.', 'x', 'm', 'p', 0};
+    const struct {
+        const char* what;
+        Bytes file;
+        std::optional<ExifBlock> block;  // offset from the file's start
+    } cases[] = {
+        {"after JFIF", jpegWith({{0xE0, {'J', 'F', 'I', 'F', 0}}, {0xE1, little}}),
+         ExifBlock{2 + 9 + 10, uint32_t(little.size() - 6), false, 8}},
+        {"big-endian, behind XMP", jpegWith({{0xE1, xmp}, {0xE1, big}}),
+         ExifBlock{2 + 18 + 10, uint32_t(big.size() - 6), true, 8}},
+        {"none", jpegWith({{0xE0, {'J', 'F', 'I', 'F', 0}}}), std::nullopt},
+        {"not a TIFF header", jpegWith({{0xE1, exifBody({'X', 'X', 42, 0, 8, 0, 0, 0})}}),
+         std::nullopt},
+        {"directory outside the block",
+         jpegWith({{0xE1, exifBody({'I', 'I', 42, 0, 99, 0, 0, 0})}}), std::nullopt},
+        {"cut short", jpegWith({{0xE1, {'E', 'x', 'i', 'f', 0, 0, 'I', 'I'}}}), std::nullopt},
+        {"not a JPEG", Bytes{'G', 'I', 'F', '8', '9', 'a'}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        const auto block = jpegExifBlock(readerOf(c.file));
+        ASSERT_EQ(block.has_value(), c.block.has_value()) << c.what;
+        if (!block) continue;
+        EXPECT_EQ(block->offset, c.block->offset) << c.what;
+        EXPECT_EQ(block->size, c.block->size) << c.what;
+        EXPECT_EQ(block->bigEndian, c.block->bigEndian) << c.what;
+        EXPECT_EQ(block->firstDirectory, c.block->firstDirectory) << c.what;
+        EXPECT_EQ(c.file[size_t(block->offset)], c.block->bigEndian ? 'M' : 'I') << c.what;
+    }
 }
 
 }  // namespace

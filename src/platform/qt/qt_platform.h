@@ -12,8 +12,8 @@
 #include "platform/qt/form_window.h"
 #include "platform/qt/ini_settings.h"
 #include "platform/qt/instance_lock.h"
-#include "platform/qt/screen_covers.h"
 #include "platform/qt/prepared_pictures.h"
+#include "platform/qt/screen_covers.h"
 #include "platform/qt/x11_host.h"
 
 class QWindow;

@@ -92,6 +92,12 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
             deliver(name(), EventKind::QueryUnload);
             deliver(name(), EventKind::Unload);
             return TRUE;
+        case kPictureDecodedMessage:
+            if (pictureDecoded_) {
+                const std::string control = pictureDecoded_(w);
+                if (!control.empty()) deliver(control, EventKind::PictureReady);
+            }
+            return 0;
         case WM_DESTROY:
             for (const auto& control : controls_) KillTimer(hwnd_, control->id);
             KillTimer(hwnd_, kParentWatchTimer);

@@ -200,11 +200,22 @@ void FormWindow::setTimerInterval(std::string_view control, int32_t milliseconds
 
 // --- The pictures shown (painted by paintPicture) ----------------------------------------
 
-void FormWindow::loadPicture(std::string_view control, TextView path) {
+void FormWindow::onPictureDecoded(std::function<std::string(WPARAM job)> decoded) {
+    pictureDecoded_ = std::move(decoded);
+}
+
+Fit FormWindow::pictureFit(std::string_view control) const {
+    const Control* target = find(control);
+    if (!target || !target->hwnd || target->design->kind != ControlKind::Picture) {
+        throw RuntimeError::invalidArgument();
+    }
+    return fitFor(*target);
+}
+
+void FormWindow::setPicture(std::string_view control, std::shared_ptr<const Picture> picture) {
     Control* target = find(control);
     if (!target || !target->hwnd) throw RuntimeError::invalidArgument();
-    // Decoded before anything changes: a failure leaves the shown picture as it was.
-    target->picture = decodePictureFile(path, fitFor(*target));
+    target->picture = std::move(picture);
     InvalidateRect(target->hwnd, nullptr, FALSE);
 }
 

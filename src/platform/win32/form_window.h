@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -43,7 +44,6 @@ class FormWindow {
     void setVisible(std::string_view control, bool visible);
     void setCaption(std::string_view control, TextView caption);
     void setTimerInterval(std::string_view control, int32_t milliseconds);
-    void loadPicture(std::string_view control, TextView path);
     // An event of the window's own surface from elsewhere (a cover of another monitor);
     // a move counts only when the pointer left `at`, the last place the surface saw it.
     void raiseOwnEvent(EventKind kind, POINT at);
@@ -52,6 +52,16 @@ class FormWindow {
     // A message over the window at `where`; empty removes it.
     void showNotice(TextView text, const Twips& where);
     HWND noticeWindow() const { return notice_; }
+
+    // The picture worker posts this to the window when a picture it decoded is done
+    // (WPARAM: the job); `decoded` names the control it was for, which then reports
+    // EventKind::PictureReady, or gives "" when nobody waits for it any more.
+    static constexpr UINT kPictureDecodedMessage = WM_APP + 1;
+    void onPictureDecoded(std::function<std::string(WPARAM job)> decoded);
+    // How a picture meets the control: the size to decode it at.
+    Fit pictureFit(std::string_view control) const;
+    // Makes `picture` the control's picture and redraws it.
+    void setPicture(std::string_view control, std::shared_ptr<const Picture> picture);
 
   private:
     struct Control {
@@ -63,7 +73,7 @@ class FormWindow {
         bool onWindow = true;  // placed on the window itself, not inside another control
         HFONT font = nullptr;  // one of the window's fonts_
         Brush brush;
-        std::unique_ptr<Picture> picture;
+        std::shared_ptr<const Picture> picture;
         POINT lastPointer{};  // where the pointer was at the last counted move
         bool buttonDown = false;
         int pressedArrow = -1;  // spin: 0 left, 1 right, -1 none
@@ -114,6 +124,7 @@ class FormWindow {
     HINSTANCE instance_;
     HWND previewParent_;
     std::function<void()> destroyed_;
+    std::function<std::string(WPARAM)> pictureDecoded_;
     HWND hwnd_ = nullptr;
     Brush backBrush_;
     Icon bigIcon_;

@@ -1,5 +1,7 @@
 // Pictures through the Windows Imaging Component: BMP (RLE8 included), JPEG, GIF, PNG,
-// decoded straight to the size they are shown at.
+// decoded straight to the size they are shown at, photos turned upright by their EXIF
+// orientation. A header asking for more than a photo can need, or a JPEG cut short, is
+// refused before the codec reads the file.
 #pragma once
 
 #include <windows.h>
@@ -43,7 +45,10 @@ struct Fit {
 std::unique_ptr<Picture> decodePictureFile(TextView path, Fit fit);
 std::unique_ptr<Picture> decodePictureBytes(const void* bytes, size_t size, Fit fit);
 
-// Picture and COM set-up for the calling thread; returns false when WIC is unavailable.
+// COM set-up for the calling thread (a single-threaded apartment, as a window's thread
+// needs); returns false when COM is unavailable. Each thread makes its own WIC factory.
 bool startPictureDecoding();
+// Releases the calling thread's WIC factory, before that thread leaves its apartment.
+void releasePictureFactory();
 
 }  // namespace pelandra::win32

@@ -29,7 +29,8 @@ Text argumentsOf(std::wstring_view line) {
     return fromWide(line.substr(at));
 }
 
-Win32Platform::Win32Platform(HINSTANCE instance) : instance_(instance) {
+Win32Platform::Win32Platform(HINSTANCE instance, PictureWorker::Decode decode)
+    : instance_(instance), pictures_(std::move(decode)) {
     startPictureDecoding();
     FormWindow::registerClasses(instance_);
     ScreenCovers::registerClass(instance_);
@@ -123,6 +124,9 @@ void Win32Platform::createForm(const FormDesign& design, EventSink& sink) {
         if (--liveForms_ == 0) PostQuitMessage(0);
     });
     ++liveForms_;
+    built->onPictureDecoded([this, name = std::string(design.name)](WPARAM job) {
+        return pictures_.finished(name, job);
+    });
     forms_.push_back(std::move(built));
 }
 
@@ -156,8 +160,16 @@ void Win32Platform::setTimerInterval(std::string_view form, std::string_view con
     formNamed(form).setTimerInterval(control, milliseconds);
 }
 
-void Win32Platform::loadPicture(std::string_view form, std::string_view control, TextView path) {
-    formNamed(form).loadPicture(control, path);
+void Win32Platform::preparePicture(std::string_view form, std::string_view control, TextView path) {
+    pictures_.prepare(this->form(form), form, control, path);
+}
+
+bool Win32Platform::pictureReady(std::string_view form, std::string_view control) {
+    return pictures_.ready(form, control);
+}
+
+void Win32Platform::showPreparedPicture(std::string_view form, std::string_view control) {
+    pictures_.show(formNamed(form), control);
 }
 
 void Win32Platform::messageBox(TextView prompt, TextView title) {

@@ -9,13 +9,17 @@
 
 #include "platform/platform.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/picture_worker.h"
+#include "platform/win32/prepared_pictures.h"
 #include "platform/win32/screen_covers.h"
 
 namespace pelandra::win32 {
 
 class Win32Platform : public Platform {
   public:
-    explicit Win32Platform(HINSTANCE instance);
+    // `decode` decodes the show's pictures on the picture worker's thread (tests hold it
+    // back or count it).
+    explicit Win32Platform(HINSTANCE instance, PictureWorker::Decode decode = decodePictureFile);
     Win32Platform(const Win32Platform&) = delete;
     Win32Platform& operator=(const Win32Platform&) = delete;
     ~Win32Platform() override;
@@ -43,7 +47,9 @@ class Win32Platform : public Platform {
     void setCaption(std::string_view form, std::string_view control, TextView caption) override;
     void setTimerInterval(std::string_view form, std::string_view control,
                           int32_t milliseconds) override;
-    void loadPicture(std::string_view form, std::string_view control, TextView path) override;
+    void preparePicture(std::string_view form, std::string_view control, TextView path) override;
+    bool pictureReady(std::string_view form, std::string_view control) override;
+    void showPreparedPicture(std::string_view form, std::string_view control) override;
     void messageBox(TextView prompt, TextView title) override;
     void coverOtherScreens(std::string_view form) override;
     void fitToHost(std::string_view form, HostFit fit) override;
@@ -62,6 +68,7 @@ class Win32Platform : public Platform {
     HINSTANCE instance_;
     HANDLE instanceLock_ = nullptr;
     HWND previewParent_ = nullptr;
+    PreparedPictures pictures_;  // outlives the windows it posts to
     std::vector<std::unique_ptr<FormWindow>> forms_;
     std::unique_ptr<ScreenCovers> covers_;
     int liveForms_ = 0;

@@ -156,6 +156,66 @@ kill "$show_pid" 2>/dev/null
 wait "$show_pid" 2>/dev/null
 set_setting PelandrasDir "$(windows_path "$photos")\\"
 
+# --- Pictures that must not hurt the show ---------------------------------------------------
+# Runs the show on a folder of its own; leaves its pid in $show_pid.
+start_show_on() {
+    set_setting PelandrasDir "$(windows_path "$1")\\"
+    wine "$scr" /s >"$work/show-$2.log" 2>&1 &
+    show_pid=$!
+}
+
+# A real JPEG whose frame header claims 60000 x 60000 pixels.
+huge="$work/photos-huge/pyrnox"
+rm -rf "$work/photos-huge" && mkdir -p "$huge"
+convert -size 320x240 gradient:navy-gold "$work/huge-source.jpg"
+python3 - "$work/huge-source.jpg" "$huge/58HUGE.JPG" <<'PATCH'
+import sys
+data = bytearray(open(sys.argv[1], "rb").read())
+at = 2
+while not (0xC0 <= data[at + 1] <= 0xCF and data[at + 1] not in (0xC4, 0xC8, 0xCC)):
+    at += 2 + (data[at + 2] << 8 | data[at + 3])
+data[at + 5:at + 9] = bytes([0xEA, 0x60, 0xEA, 0x60])  # height and width: 60000
+open(sys.argv[2], "wb").write(data)
+PATCH
+start_show_on "$huge" huge
+if box=$(wait_for_window "The Pelandra Omnarium Screen Saver" 30); then
+    sleep 3  # three more ticks at one a second
+    boxes=$(xdotool search --onlyvisible --name "^The Pelandra Omnarium Screen Saver\$" 2>/dev/null | wc -l)
+    if [ "$boxes" -eq 1 ] && kill -0 "$show_pid" 2>/dev/null; then
+        pass "a 60000 x 60000 JPEG header: one error box, no crash"
+    else
+        fail "a 60000 x 60000 JPEG header: $boxes boxes, show running: $(kill -0 "$show_pid" 2>/dev/null && echo yes || echo no)"
+    fi
+else
+    fail "a 60000 x 60000 JPEG header: no error box ($(tail -c 300 "$work/show-huge.log" | tr '\n' ' '))"
+fi
+kill "$show_pid" 2>/dev/null
+wait "$show_pid" 2>/dev/null
+
+# A 24-megapixel progressive JPEG takes seconds to decode under Wine; a key pressed while
+# it decodes must still end the show.
+big="$work/photos-big/pyrnox"
+if [ ! -s "$big/59BIG.JPG" ]; then
+    mkdir -p "$big"
+    convert -size 6000x4000 gradient:navy-gold -interlace JPEG -quality 90 "$big/59BIG.JPG"
+fi
+start_show_on "$big" big
+if id=$(wait_for_window Form1 30); then
+    xdotool windowfocus "$id" 2>/dev/null
+    sleep 1.5  # the first tick, at one second, started decoding
+    xdotool key space
+    if wait_for_exit "$show_pid" 15 && [ "$ended_status" -eq 0 ]; then
+        pass "a key ends the show while a big progressive JPEG decodes"
+    else
+        fail "a key did not end the show while a big progressive JPEG decoded"
+    fi
+else
+    fail "the big-photo show opened no window"
+fi
+kill "$show_pid" 2>/dev/null
+wait "$show_pid" 2>/dev/null
+set_setting PelandrasDir "$(windows_path "$photos")\\"
+
 # --- "/c": the dialog, the spin control by mouse and keyboard, Set, Help, Exit -----------
 # Button centres in pixels from the dialog's corner (the buttons' twips plus half their size):
 # Set 360 + 900, Exit 2160 + 900, Help 3960 + 900; all at 3720 + 180.

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include "picture_waiting.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/file_name_text.h"
 #include "platform/qt/qt_platform.h"
@@ -84,7 +85,9 @@ TEST(FileNameText, AFileNamedInAnotherEncodingIsListedAndLoads) {
     EXPECT_EQ(*listed,
               u"c\xDCFF\xDCFE"
               "bad.jpg");
-    EXPECT_NO_THROW(platform.loadPicture("Form1", "Image1", folderText + *listed));
+    platform.preparePicture("Form1", "Image1", folderText + *listed);
+    ASSERT_TRUE(testing::waitForPicture(platform));
+    EXPECT_NO_THROW(platform.showPreparedPicture("Form1", "Image1"));
     auto* photo = dynamic_cast<PictureWidget*>(platform.window("Form1")->control("Image1"));
     ASSERT_NE(photo, nullptr);
     EXPECT_GT(qGreen(photo->picture().pixel(10, 10)), 200);

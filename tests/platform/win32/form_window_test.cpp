@@ -235,14 +235,15 @@ TEST_F(Forms, TheTimerTicksByName) {
     EXPECT_EQ(sink.events[0], (Event{"Timer1", EventKind::Timer}));
 }
 
-TEST_F(Forms, AFailedLoadKeepsThePictureAndNamesTheFault) {
+TEST_F(Forms, PicturesMeetOnlyPictureControls) {
     auto form = build(show::form1Design());
-    try {
-        form->loadPicture("Image1", u"Z:\\no\\such\\folder\\58SEDAN.JPG");
-        ADD_FAILURE() << "loaded a missing file";
-    } catch (const RuntimeError& error) {
-        EXPECT_EQ(error.number, 76);
-    }
+    const Fit photo = form->pictureFit("Image1");
+    EXPECT_EQ(photo.width, 777);
+    EXPECT_EQ(photo.height, 473);
+    EXPECT_TRUE(photo.stretch);
+    EXPECT_FALSE(form->pictureFit("Image2").stretch);
+    EXPECT_THROW(form->pictureFit("panYear"), RuntimeError);
+    EXPECT_THROW(form->setPicture("NoSuchControl", nullptr), RuntimeError);
     EXPECT_THROW(form->setCaption("NoSuchControl", u"x"), RuntimeError);
 }
 

@@ -2,6 +2,7 @@
 add_executable(win32_backend_tests
   ${CMAKE_CURRENT_LIST_DIR}/settings_and_files_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/picture_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/prepared_pictures_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/form_window_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/executable_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/message_box_test.cpp
@@ -11,6 +12,7 @@ add_executable(win32_backend_tests
 )
 target_link_libraries(win32_backend_tests PRIVATE pelandra_win32 version GTest::gtest_main)
 target_include_directories(win32_backend_tests PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+target_include_directories(win32_backend_tests PRIVATE ${CMAKE_CURRENT_LIST_DIR})
 add_dependencies(win32_backend_tests PelandraOmnarium)
 # Wine maps the Linux root to drive Z:.
 target_compile_definitions(win32_backend_tests PRIVATE

@@ -1,0 +1,228 @@
+// The show's pictures decoded on the picture worker's thread while the window's thread goes
+// on delivering input, the next one decoded ahead and kept while its file is unchanged.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/runtime_error.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_platform.h"
+#include "show/show_design.h"
+#include "test_files.h"
+
+namespace pelandra::win32 {
+namespace {
+
+struct Event {
+    std::string control;
+    EventKind kind;
+    bool operator==(const Event&) const = default;
+};
+
+class RecordingSink : public EventSink {
+  public:
+    void handle(std::string_view, std::string_view control, EventKind kind) override {
+        if (kind != EventKind::Timer) events.push_back({std::string(control), kind});
+    }
+    std::vector<Event> events;
+};
+
+// Dispatches the thread's messages until `done` holds or ten seconds have passed.
+bool pumpUntil(const std::function<bool()>& done) {
+    const ULONGLONG giveUp = GetTickCount64() + 10000;
+    MSG message{};
+    while (!done()) {
+        if (GetTickCount64() > giveUp) return false;
+        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            DispatchMessageW(&message);
+        } else {
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
+    return true;
+}
+
+void pumpFor(DWORD milliseconds) {
+    const ULONGLONG until = GetTickCount64() + milliseconds;
+    pumpUntil([&] { return GetTickCount64() >= until; });
+}
+
+const Text kTitle = fromWide(PELANDRA_ASSETS_DIR L"title.bmp");
+const Text kLogo = fromWide(PELANDRA_ASSETS_DIR L"dialog-logo.jpg");
+constexpr auto kForm = show::kForm;
+constexpr auto kPhoto = show::kPhoto;
+
+// A show window on a platform whose decoder a test can hold back and watch.
+class ShowPictures : public ::testing::Test {
+  protected:
+    ShowPictures()
+        : release_(CreateEventW(nullptr, TRUE, TRUE, nullptr)),
+          entered_(CreateEventW(nullptr, FALSE, FALSE, nullptr)),
+          platform_(GetModuleHandleW(nullptr), [this](TextView path, Fit fit) {
+              SetEvent(entered_);
+              WaitForSingleObject(release_, 10000);
+              {
+                  const std::lock_guard lock(mutex_);
+                  decoded_.emplace_back(path);
+              }
+              auto picture = decodePictureFile(path, fit);
+              const std::lock_guard lock(mutex_);
+              bitmaps_.push_back(picture->bitmap());
+              return picture;
+          }) {
+        platform_.createForm(show::form1Design(), sink_);
+    }
+    ~ShowPictures() override { SetEvent(release_); }
+
+    void holdDecoding() { ResetEvent(release_); }
+    void releaseDecoding() { SetEvent(release_); }
+    std::vector<Text> decoded() {
+        const std::lock_guard lock(mutex_);
+        return decoded_;
+    }
+    std::vector<HBITMAP> bitmaps() {
+        const std::lock_guard lock(mutex_);
+        return bitmaps_;
+    }
+    bool ready() { return platform_.pictureReady(kForm, kPhoto); }
+    HWND window() { return platform_.form(kForm)->hwnd(); }
+    int failureOfShowing() {
+        try {
+            platform_.showPreparedPicture(kForm, kPhoto);
+        } catch (const RuntimeError& error) {
+            return error.number;
+        }
+        return 0;
+    }
+
+    // Handles for the life of the test program: the worker may still be on its way out.
+    HANDLE release_;
+    HANDLE entered_;  // set as each decode starts
+    std::mutex mutex_;
+    std::vector<Text> decoded_;
+    std::vector<HBITMAP> bitmaps_;
+    RecordingSink sink_;
+    Win32Platform platform_;  // last: its worker stops before the rest goes
+};
+
+TEST_F(ShowPictures, InputIsDeliveredWhileAPictureDecodes) {
+    holdDecoding();
+    platform_.preparePicture(kForm, kPhoto, kTitle);
+    EXPECT_FALSE(ready());
+    PostMessageW(window(), WM_KEYDOWN, 'A', 0);
+    PostMessageW(window(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
+    ASSERT_TRUE(pumpUntil([&] { return sink_.events.size() == 2; }));
+    EXPECT_EQ(sink_.events,
+              (std::vector<Event>{{"Form1", EventKind::KeyDown}, {"Form1", EventKind::MouseDown}}));
+    EXPECT_FALSE(ready());
+
+    releaseDecoding();
+    ASSERT_TRUE(pumpUntil([&] { return sink_.events.size() == 3; }));
+    EXPECT_EQ(sink_.events.back(), (Event{"Image1", EventKind::PictureReady}));
+    EXPECT_TRUE(ready());
+    EXPECT_EQ(failureOfShowing(), 0);
+}
+
+TEST_F(ShowPictures, AnUnchangedFileIsKeptAndAChangedOneDecodedAgain) {
+    const std::wstring file = PELANDRA_TEST_DATA_DIR L"changing.bmp";
+    ASSERT_TRUE(testing::writeBytes(file, testing::readBytes(PELANDRA_ASSETS_DIR L"title.bmp")));
+    const Text path = fromWide(file);
+    platform_.preparePicture(kForm, kPhoto, path);
+    ASSERT_TRUE(pumpUntil([&] { return ready(); }));
+    EXPECT_EQ(failureOfShowing(), 0);
+
+    platform_.preparePicture(kForm, kPhoto, path);  // the next tick, the same file
+    EXPECT_TRUE(ready());
+    EXPECT_EQ(failureOfShowing(), 0);
+    EXPECT_EQ(decoded().size(), 1u);
+
+    // Another picture under the same name: a different size and a later write time.
+    ASSERT_TRUE(
+        testing::writeBytes(file, testing::readBytes(PELANDRA_ASSETS_DIR L"dialog-logo.jpg")));
+    platform_.preparePicture(kForm, kPhoto, path);
+    EXPECT_FALSE(ready());
+    ASSERT_TRUE(pumpUntil([&] { return ready(); }));
+    EXPECT_EQ(failureOfShowing(), 0);
+    EXPECT_EQ(decoded().size(), 2u);
+
+    // Cut short under the same name and size: only its write time tells.
+    testing::Bytes cut = testing::readBytes(file);
+    std::fill(cut.begin() + cut.size() / 2, cut.end(), uint8_t{0});
+    ASSERT_TRUE(testing::writeBytes(file, cut));
+    const HANDLE opened =
+        CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    FILETIME later{};
+    GetSystemTimeAsFileTime(&later);
+    later.dwHighDateTime += 1;  // well after the last write, whatever the clock's grain
+    SetFileTime(opened, nullptr, nullptr, &later);
+    CloseHandle(opened);
+    platform_.preparePicture(kForm, kPhoto, path);
+    ASSERT_TRUE(pumpUntil([&] { return ready(); }));
+    EXPECT_EQ(failureOfShowing(), 481);
+    EXPECT_EQ(decoded().size(), 3u);
+}
+
+TEST_F(ShowPictures, ASupersededPictureIsDroppedAndFreed) {
+    holdDecoding();
+    platform_.preparePicture(kForm, kPhoto, kTitle);
+    ASSERT_EQ(WaitForSingleObject(entered_, 10000), WAIT_OBJECT_0);  // decoding, held back
+    platform_.preparePicture(kForm, kPhoto, kLogo);                  // queued behind it
+    platform_.preparePicture(kForm, kPhoto, kTitle);  // the first file again: a new job
+    releaseDecoding();
+    ASSERT_TRUE(pumpUntil([&] { return ready(); }));
+    pumpFor(300);  // nothing more arrives
+    EXPECT_EQ(sink_.events, (std::vector<Event>{{"Image1", EventKind::PictureReady}}));
+    const auto names = decoded();
+    ASSERT_EQ(names.size(), 2u);  // the queued one never ran
+    EXPECT_EQ(names[0], kTitle);
+    EXPECT_EQ(names[1], kTitle);
+    const auto made = bitmaps();
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_EQ(GetObjectType(made[0]), 0u);  // the superseded picture is gone
+    EXPECT_EQ(GetObjectType(made[1]), static_cast<DWORD>(OBJ_BITMAP));
+    EXPECT_EQ(failureOfShowing(), 0);
+}
+
+TEST_F(ShowPictures, AFailedPictureNamesItsFaultAndNeverThrowsEarly) {
+    const struct {
+        const char* control;
+        Text path;
+        int32_t number;
+    } cases[] = {
+        {"Image1", u"Z:\\no\\such\\folder\\58SEDAN.JPG", 76},
+        {"Image1", fromWide(PELANDRA_TEST_DATA_DIR L"missing.jpg"), 53},
+        {"Image1", fromWide(PELANDRA_TEST_DATA_DIR L"not-a-picture.jpg"), 481},
+        {"panYear", kTitle, 5},  // no picture control
+        {"NoSuchControl", kTitle, 5},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NO_THROW(platform_.preparePicture(kForm, c.control, c.path)) << c.control;
+        ASSERT_TRUE(pumpUntil([&] { return platform_.pictureReady(kForm, c.control); }));
+        try {
+            platform_.showPreparedPicture(kForm, c.control);
+            ADD_FAILURE() << "showed " << toUtf8(c.path);
+        } catch (const RuntimeError& error) {
+            EXPECT_EQ(error.number, c.number) << toUtf8(c.path);
+        }
+    }
+    EXPECT_EQ(failureOfShowing(), 481);  // the failure stays while the file is unchanged
+    EXPECT_THROW(platform_.showPreparedPicture(kForm, "Image2"), RuntimeError);  // never prepared
+}
+
+TEST_F(ShowPictures, AFileNotFoundIsLookedForAgainButABadPictureIsKept) {
+    const Text missing = fromWide(PELANDRA_TEST_DATA_DIR L"missing.jpg");
+    const Text bad = fromWide(PELANDRA_TEST_DATA_DIR L"not-a-picture.jpg");
+    for (const Text& path : {missing, missing, bad, bad}) {
+        platform_.preparePicture(kForm, kPhoto, path);
+        ASSERT_TRUE(pumpUntil([&] { return ready(); }));
+    }
+    EXPECT_EQ(decoded(), (std::vector<Text>{missing, missing, bad}));
+    EXPECT_EQ(failureOfShowing(), 481);
+}
+
+}  // namespace
+}  // namespace pelandra::win32
