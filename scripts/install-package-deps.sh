@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what making and checking the packages needs: CPack's helpers for the Debian
 # package (dpkg-shlibdeps, file), lintian, desktop-file-validate, man for the manual page and
-# zip for the Windows archive. Idempotent and quiet: asks apt only for what is missing.
+# zip for the Windows archive, and git for the packaging check's clean clone. Idempotent and
+# quiet: asks apt only for what is missing.
 set -euo pipefail
 
-packages=(dpkg-dev file lintian desktop-file-utils man-db zip unzip)
+packages=(dpkg-dev file lintian desktop-file-utils man-db zip unzip git)
 
 missing=()
 for package in "${packages[@]}"; do

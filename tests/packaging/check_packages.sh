@@ -29,8 +29,17 @@ chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
 
 # --- Make them from a clean clone --------------------------------------------------------
-git clone -q "$root" "$work/clone" || { fail "clone $root"; finish; }
-echo "Packaging commit $(git -C "$work/clone" log -1 --format='%h %s')"
+# A git checkout is cloned (what is committed, nothing else); a tree unpacked from a source
+# archive is copied without its build folder.
+"$root/scripts/install-package-deps.sh" || { fail "install what packaging needs"; finish; }
+if [ -d "$root/.git" ] || [ -f "$root/.git" ]; then
+  git clone -q "$root" "$work/clone" || { fail "clone $root"; finish; }
+  echo "Packaging commit $(git -C "$work/clone" log -1 --format='%h %s')"
+else
+  mkdir "$work/clone" && tar -C "$root" --exclude=./build -cf - . | tar -C "$work/clone" -xf - ||
+    { fail "copy $root"; finish; }
+  echo "Packaging the source tree at $root"
+fi
 if (cd "$work/clone" && scripts/package.sh) >"$work/package.log" 2>&1; then
   pass "scripts/package.sh in a clean clone"
 else
