@@ -19,6 +19,8 @@ Text textMid(TextView text, int32_t start, int32_t count);
 // ASCII-only upper-casing; backends with a locale-aware service use their own.
 Text asciiUpper(TextView text);
 
+// Appends the UTF-8 form of one code point.
+void appendUtf8(std::string& out, uint32_t codePoint);
 std::string toUtf8(TextView text);
 Text fromUtf8(std::string_view utf8);
 
