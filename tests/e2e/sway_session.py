@@ -72,10 +72,14 @@ class SwaySession:
         self.give(self.home)
         self.processes = []
         self.log = open(os.path.join(self.home, "sway.log"), "w+b")
-        self.sway = self.popen(["sway", "--config", self.config], env=self._base_env(
+        # A full-screen window is composited like any other ("noscanout"): shown directly,
+        # its buffer never reaches the image grim copies, which then keeps an old frame.
+        debug = ["--debug"] if os.environ.get("PELANDRA_SWAY_DEBUG") else []
+        environment = self._base_env(
             WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1",
-            WLR_HEADLESS_OUTPUTS=str(len(self.outputs))), stdout=self.log,
-            stderr=subprocess.STDOUT)
+            WLR_HEADLESS_OUTPUTS=str(len(self.outputs)))
+        self.sway = self.popen(["sway", "-D", "noscanout", *debug, "--config", self.config],
+                               env=environment, stdout=self.log, stderr=subprocess.STDOUT)
         try:
             self.display = self._wait_for_socket(start_timeout)
             self._wait_for_outputs(start_timeout)
@@ -129,9 +133,10 @@ class SwaySession:
 
     # --- Looking and typing ----------------------------------------------------------------
 
-    def screenshot(self, output, keep_as=None):
-        """One output as the compositor shows it, in device pixels."""
-        ppm = self.run(["grim", "-t", "ppm", "-o", output, "-"], timeout=30).stdout
+    def screenshot(self, output, keep_as=None, cursor=False):
+        """One output as the compositor shows it, in device pixels (with the pointer)."""
+        ppm = self.run(["grim", *(["-c"] if cursor else []), "-t", "ppm", "-o", output, "-"],
+                       timeout=30).stdout
         if keep_as:
             with open(keep_as, "wb") as out:
                 out.write(ppm)
