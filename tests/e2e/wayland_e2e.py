@@ -13,11 +13,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from sway_session import Output, SwaySession, why_not  # noqa: E402
+from sway_session import POINTER, Output, SwaySession, why_not  # noqa: E402
 from xsession import CONVERT, SAVER, ended_within, is_black, is_red  # noqa: E402
 
-POINTER = os.environ.get("PELANDRA_VIRTUAL_POINTER", "")
-LAYOUT = (1824, 768)  # both outputs' logical extent, for absolute pointer moves
 
 
 def is_background(p):
@@ -67,36 +65,6 @@ def full_screen_on(node, output=None):
     return found
 
 
-class Pointer:
-    """The virtual mouse (tests/e2e/wayland/virtual_pointer.c)."""
-
-    def __init__(self, sway):
-        self.process = sway.popen([POINTER], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
-                                  text=True)
-        self.answer()
-
-    def answer(self):
-        if self.process.stdout.readline().strip() != "ok":
-            raise RuntimeError("the virtual pointer did not start")
-
-    def send(self, line):
-        self.process.stdin.write(line + "\n")
-        self.process.stdin.flush()
-        self.answer()
-        time.sleep(0.3)
-
-    def move(self, x, y):
-        self.send(f"move {x} {y} {LAYOUT[0]} {LAYOUT[1]}")
-
-    def click(self):
-        self.send("press")
-        self.send("release")
-
-    def close(self):
-        self.process.stdin.close()
-        self.process.wait(timeout=10)
-
-
 class WaylandCase(unittest.TestCase):
     outputs = ()
 
@@ -112,8 +80,7 @@ class WaylandCase(unittest.TestCase):
         primary output's bare window surface, as a desktop's mouse would be."""
         self.pointer = None
         if mouse:
-            self.pointer = Pointer(self.sway)
-            self.addCleanup(self.pointer.close)
+            self.pointer = self.sway.pointer()
             self.pointer.move(700, 590)  # its picture clear of the other output
         show = Show(self.sway, photos)
         self.addCleanup(lambda: show.process.poll() is None and show.process.kill())
