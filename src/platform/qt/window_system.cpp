@@ -13,8 +13,8 @@ bool compositorPlacesWindows() {
 
 void placeOnScreen(QWidget& window, QScreen* screen) {
     if (screen == nullptr) return;
-    // A shown Wayland window is sized by the compositor alone; resizing it then leaves it
-    // undrawn until the compositor's next configure.
+    // A shown Wayland window has the size the compositor gave it; the program's own would
+    // only contradict it.
     if (!window.isVisible() || !compositorPlacesWindows()) window.setGeometry(screen->geometry());
     window.setScreen(screen);
 }
