@@ -22,3 +22,17 @@ set_tests_properties(e2e.xscreensaver_e2e PROPERTIES
   TIMEOUT 120
   RESOURCE_LOCK xserver
   SKIP_REGULAR_EXPRESSION "XScreenSaver is not installed")
+
+# The show as a native Wayland program on a headless sway, run as an ordinary user, with a
+# test mouse of its own.
+add_subdirectory(${CMAKE_CURRENT_LIST_DIR}/wayland ${CMAKE_CURRENT_BINARY_DIR}/e2e-wayland)
+set(wayland_env "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>")
+if(TARGET virtual_pointer)
+  list(APPEND wayland_env "PELANDRA_VIRTUAL_POINTER=$<TARGET_FILE:virtual_pointer>")
+endif()
+add_test(NAME e2e.wayland_e2e
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/wayland_e2e.py -v)
+set_tests_properties(e2e.wayland_e2e PROPERTIES
+  ENVIRONMENT "${wayland_env}"
+  TIMEOUT 300
+  SKIP_REGULAR_EXPRESSION "sway cannot run here")

@@ -88,6 +88,8 @@ check "the program file is an executable" test -x "$unpacked/usr/bin/pelandra-sa
 field() { dpkg-deb -f "$deb" "$1"; }
 check "Depends computed from the binary (Qt Widgets, libc)" \
   grep -q "libqt6widgets6.*libc6\|libc6.*libqt6widgets6" <<<"$(field Depends)"
+check "Recommends Qt's Wayland plugin (a Wayland session's native path)" \
+  grep -q "qt6-wayland" <<<"$(field Recommends)"
 check "Section x11, a maintainer, a summary and a long description" \
   test "$(field Section)" = x11 -a -n "$(field Maintainer)" -a "$(field Description | wc -l)" -ge 5
 check "no maintainer scripts" \

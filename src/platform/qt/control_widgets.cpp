@@ -51,6 +51,11 @@ void PictureWidget::setScale(double scale) {
     update();
 }
 
+QSize PictureWidget::deviceSize() const {
+    const double ratio = devicePixelRatioF();
+    return {qRound(width() * ratio), qRound(height() * ratio)};
+}
+
 void PictureWidget::paintEvent(QPaintEvent*) {
     if (picture_.isNull()) return;
     QPainter painter(this);

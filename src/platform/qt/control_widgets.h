@@ -35,6 +35,9 @@ class PictureWidget : public QWidget {
     const QImage& picture() const { return picture_; }
     // An unstretched picture is drawn at this fraction of its size (a scaled-down show).
     void setScale(double scale);
+    // Its size in the screen's device pixels, twice its size on a screen scaled by 2: a photo
+    // decoded at this size is as sharp as the screen allows.
+    QSize deviceSize() const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

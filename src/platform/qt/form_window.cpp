@@ -14,6 +14,7 @@
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/window_system.h"
 
 namespace pelandra::qt {
 
@@ -172,8 +173,7 @@ QTimer* FormWindow::timer(std::string_view control) const {
 }
 
 void FormWindow::coverScreen() {
-    // Set explicitly: without a window manager nothing else would size the window.
-    if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+    placeOnScreen(*this, QGuiApplication::primaryScreen());
 }
 
 void FormWindow::maximise() {
@@ -254,7 +254,9 @@ void FormWindow::present() {
         grabKeyboard();  // held until the process ends
         return;
     }
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    // A Wayland compositor places a new window where it sees fit; elsewhere it is centred.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen != nullptr && !compositorPlacesWindows()) {
         const QRect area = screen->geometry();
         move(area.center() - QPoint(width() / 2, height() / 2));
     }

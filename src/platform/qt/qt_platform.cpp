@@ -23,6 +23,7 @@
 #include "platform/qt/picture_loader.h"
 #include "platform/qt/posix_directory.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/window_system.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {
@@ -160,7 +161,7 @@ int32_t QtPlatform::showCursor(bool show) {
     cursorCount_ += show ? 1 : -1;
     const bool hide = cursorCount_ < 0;
     if (hide && !cursorHidden_) {
-        QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+        QGuiApplication::setOverrideCursor(hiddenPointer());
     } else if (!hide && cursorHidden_) {
         QGuiApplication::restoreOverrideCursor();
     }
@@ -249,7 +250,7 @@ void QtPlatform::preparePicture(std::string_view form, std::string_view control,
         pictures_.refuse(formName, controlName, RuntimeError::invalidArgument());
         return;
     }
-    pictures_.prepare(formName, controlName, toFileName(path), picture->size());
+    pictures_.prepare(formName, controlName, toFileName(path), picture->deviceSize());
 }
 
 bool QtPlatform::pictureReady(std::string_view form, std::string_view control) {

@@ -6,6 +6,8 @@
 #include <QScreen>
 #include <QWindow>
 
+#include "platform/qt/window_system.h"
+
 namespace pelandra::qt {
 
 CoverWindow::CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput)
@@ -17,17 +19,16 @@ CoverWindow::CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);
     setAutoFillBackground(true);
-    setCursor(Qt::BlankCursor);
+    setCursor(hiddenPointer());
     setMouseTracking(true);
     fill(screen);
-    show();
+    showFullScreen();
     fill(screen);  // set again: without a window manager nothing else places it
     raise();
 }
 
 void CoverWindow::fill(QScreen* screen) {
-    if (windowHandle() != nullptr) windowHandle()->setScreen(screen);
-    setGeometry(screen->geometry());
+    placeOnScreen(*this, screen);
 }
 
 void CoverWindow::keyPressEvent(QKeyEvent* event) {
@@ -50,7 +51,23 @@ ScreenCovers::ScreenCovers(std::function<void(EventKind)> onInput) : raise_(std:
     connect(app, &QGuiApplication::screenAdded, this, [this] { update(); });
     connect(app, &QGuiApplication::screenRemoved, this, [this] { update(); });
     connect(app, &QGuiApplication::primaryScreenChanged, this, [this] { update(); });
+    if (compositorPlacesWindows()) app->installEventFilter(this);
     update();
+}
+
+bool ScreenCovers::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if ((type != QEvent::Enter && type != QEvent::MouseMove) || !watched->isWindowType()) {
+        return false;
+    }
+    const QPointF where = static_cast<QSinglePointEvent*>(event)->globalPosition();
+    if (type == QEvent::Enter && lastPointer_ && *lastPointer_ != where) {
+        for (const auto& [screen, cover] : covers_) {
+            if (cover->windowHandle() == watched) raise_(EventKind::MouseMove);
+        }
+    }
+    lastPointer_ = where;
+    return false;
 }
 
 ScreenCovers::~ScreenCovers() = default;

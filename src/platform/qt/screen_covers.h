@@ -1,10 +1,12 @@
 // The screens a full-screen show does not use, covered in black while it runs.
 #pragma once
 
+#include <QPointF>
 #include <QWidget>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "platform/platform.h"
 
@@ -12,8 +14,8 @@ class QScreen;
 
 namespace pelandra::qt {
 
-// A plain black, borderless, top-most window over one screen, without a pointer; its input
-// is passed on to `onInput`.
+// A plain black, borderless, top-most window full screen on one screen, without a pointer;
+// its input is passed on to `onInput`.
 class CoverWindow : public QWidget {
   public:
     CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput);
@@ -29,7 +31,9 @@ class CoverWindow : public QWidget {
 };
 
 // Every screen but the primary one, covered for as long as this lives, following screens
-// that appear, vanish or become the primary one.
+// that appear, vanish or become the primary one. On Wayland the move that takes the pointer
+// onto a cover from another window brings the cover only an enter event, where X11 brings a
+// move too: there it counts as a move.
 class ScreenCovers : public QObject {
   public:
     explicit ScreenCovers(std::function<void(EventKind)> onInput);
@@ -37,10 +41,14 @@ class ScreenCovers : public QObject {
     size_t count() const { return covers_.size(); }
     CoverWindow* coverOf(QScreen* screen) const;
 
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
     void update();
 
     std::function<void(EventKind)> raise_;
+    std::optional<QPointF> lastPointer_;  // where the program last saw the pointer
     std::map<QScreen*, std::unique_ptr<CoverWindow>> covers_;
 };
 
