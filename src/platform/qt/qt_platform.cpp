@@ -153,7 +153,13 @@ QWidget& QtPlatform::widgetFor(std::string_view form, std::string_view control) 
 // --- Process ---------------------------------------------------------------------------
 
 bool QtPlatform::previousInstance() {
-    return !lock_.acquire(lockFile_);
+    const InstanceLock::Outcome outcome = lock_.acquire(lockFile_);
+    if (outcome == InstanceLock::Outcome::Unsafe) {
+        // Another user's file in the way is no reason to refuse the show.
+        printError(u"pelandra-saver: running without the single-instance lock (" +
+                   fromFileName(lock_.problem()) + u")");
+    }
+    return outcome == InstanceLock::Outcome::Taken;
 }
 
 int32_t QtPlatform::showCursor(bool show) {

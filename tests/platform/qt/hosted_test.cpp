@@ -237,7 +237,8 @@ TEST_F(HostedShowTest, LeavesKeyboardMouseAndPointerToTheHost) {
 
 TEST_F(HostedShowTest, HoldsNoSingleInstanceLock) {
     InstanceLock running;
-    ASSERT_TRUE(running.acquire(lockFile()));  // a full-screen copy already runs
+    ASSERT_EQ(running.acquire(lockFile()),
+              InstanceLock::Outcome::Held);  // a full-screen copy already runs
     platform.hostIn(nullptr, {320, 240});
     saver.main();
     EXPECT_TRUE(saver.hosted());
