@@ -76,7 +76,22 @@ QtPlatform::QtPlatform(int& argc, char** argv)
         }
         ownApp_ = std::make_unique<QApplication>(argc, argv);
     }
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        destroyWatch_ =
+            std::make_unique<X11DestroyWatch>([this](uintptr_t id) { windowDestroyed(id); });
+    }
     if (host) attachToHost(*host);
+}
+
+void QtPlatform::windowDestroyed(uintptr_t id) {
+    for (const auto& [name, window] : windows_) {
+        if (window->internalWinId() != id) continue;
+        // Nothing of the window is left to close: the close events, then the end the event
+        // loop would reach once its last window closed.
+        window->raiseOwnEvent(EventKind::QueryUnload);
+        window->raiseOwnEvent(EventKind::Unload);
+        endProcess(0);
+    }
 }
 
 void QtPlatform::attachToHost(const HostRequest& request) {
