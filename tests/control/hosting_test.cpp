@@ -31,10 +31,10 @@ TEST(HostFit, ShrinksUniformlyToTheTighterSideAndCentres) {
         HostSize layout, host;
         HostFit fit;
     } cases[] = {
-        {{800, 600}, {160, 600}, {0.2, 0, 240}},
-        {{1024, 768}, {1280, 1024}, {1, 128, 128}},
-        {{1024, 768}, {800, 768}, {800.0 / 1024, 0, 84}},
-        {{0, 0}, {200, 150}, {}},
+        {{800, 600}, {160, 600}, {0.2, 0, 240, {160, 600}}},
+        {{1024, 768}, {1280, 1024}, {1, 128, 128, {1280, 1024}}},
+        {{1024, 768}, {800, 768}, {800.0 / 1024, 0, 84, {800, 768}}},
+        {{0, 0}, {200, 150}, {1, 0, 0, {200, 150}}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fitInto(c.layout, c.host), c.fit) << c.host.width << " x " << c.host.height;
@@ -42,6 +42,29 @@ TEST(HostFit, ShrinksUniformlyToTheTighterSideAndCentres) {
     for (const auto& c : kHostSizes) {
         EXPECT_EQ(layoutSizeFor(c.host), c.layout) << c.name;
         EXPECT_EQ(fitInto(c.layout, c.host), c.fit) << c.name;
+    }
+}
+
+// No host size costs more than a full-screen show: what lies beyond the largest screen is
+// never drawn.
+TEST(HostFit, IsDrawnAtMostAtTheLargestScreensSize) {
+    const struct {
+        HostSize host, largest, area, layout;
+    } cases[] = {
+        {{30000, 30000}, {1920, 1200}, {1920, 1200}, {1920, 1200}},
+        {{30000, 400}, {1024, 768}, {1024, 400}, {800, 600}},
+        {{1024, 768}, {1920, 1200}, {1024, 768}, {1024, 768}},
+        {{65535, 65535}, {640, 480}, {640, 480}, {800, 600}},
+        {{30000, 30000}, {0, 0}, {30000, 30000}, {30000, 30000}},  // no bound given
+    };
+    for (const auto& c : cases) {
+        FakePlatform fake;
+        fake.host = c.host;
+        fake.largest = c.largest;
+        Program saver(fake);
+        fake.run(saver);
+        EXPECT_EQ(drawnArea(c.host, c.largest), c.area) << c.host.width << " x " << c.host.height;
+        EXPECT_EQ(fake.fits["Form1"], fitInto(c.layout, c.area)) << c.host.width;
     }
 }
 
@@ -124,7 +147,10 @@ TEST_F(HostedShow, FollowsTheHostWhenItIsResized) {
     start({320, 240});
     fake.host = HostSize{480, 240};
     fake.fire("Form1", "Form1", EventKind::HostResized);
-    EXPECT_EQ(fake.fits["Form1"], (HostFit{0.4, 80, 0}));
+    EXPECT_EQ(fake.fits["Form1"], (HostFit{0.4, 80, 0, {480, 240}}));
+    fake.host = HostSize{30000, 30000};  // the same layout, centred on the largest screen
+    fake.fire("Form1", "Form1", EventKind::HostResized);
+    EXPECT_EQ(fake.fits["Form1"], (HostFit{1, 560, 300, {1920, 1200}}));
 }
 
 TEST_F(HostedShow, AFailureIsDrawnOverThePhotoAndSaidOnceUntilThePhotosReturn) {

@@ -124,11 +124,20 @@ std::optional<HostSize> QtPlatform::hostWindow() {
     return HostSize{hosting_->size.width(), hosting_->size.height()};
 }
 
+HostSize QtPlatform::largestScreen() {
+    HostSize largest;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        largest.width = std::max(largest.width, int32_t(screen->geometry().width()));
+        largest.height = std::max(largest.height, int32_t(screen->geometry().height()));
+    }
+    return largest;
+}
+
 void QtPlatform::fitToHost(std::string_view form, HostFit fit) {
     FormWindow& window = windowFor(form);
     if (!hosting_ || !window.hosted()) throw RuntimeError::invalidArgument();
-    window.fitTo(hosting_->size, projectionOf(fit));
-    if (x11Host_ && window.isVisible()) x11Host_->fill(window.winId());
+    window.fitTo(QSize(fit.area.width, fit.area.height), projectionOf(fit));
+    if (x11Host_ && window.isVisible()) x11Host_->fill(window.winId(), window.size());
 }
 
 void QtPlatform::showNotice(std::string_view form, TextView text, Twips where) {
@@ -214,7 +223,7 @@ void QtPlatform::createForm(const FormDesign& design, EventSink& sink) {
 void QtPlatform::showForm(std::string_view form) {
     FormWindow& window = windowFor(form);
     window.present();
-    if (x11Host_ && window.hosted()) x11Host_->fill(window.winId());
+    if (x11Host_ && window.hosted()) x11Host_->fill(window.winId(), window.size());
 }
 
 void QtPlatform::coverOtherScreens(std::string_view form) {

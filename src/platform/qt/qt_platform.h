@@ -49,6 +49,7 @@ class QtPlatform : public Platform {
 
     Text commandLine() override { return commandLine_; }
     std::optional<HostSize> hostWindow() override;
+    HostSize largestScreen() override;
     bool previousInstance() override;
     int32_t showCursor(bool show) override;
     [[noreturn]] void endProcess(int status) override;
