@@ -59,14 +59,14 @@ int onValue(void* user, const char* section, const char* name, const char* value
     if (!pass.cut) {
         entry.valueEnd = entry.valueBegin + std::strlen(value);
     } else {
-        // The rest of a long value is in the text only: read on to a ';' after a blank or
-        // the line's end, by inih's rules.
+        // The rest of a long value is in the text only: read on to a ';' after a blank, a
+        // NUL or the line's end, as inih does.
         const std::string_view text = pass.text;
         size_t begin = entry.valueBegin;
         while (begin < pass.contentEnd && isBlank(text[begin])) ++begin;
         size_t end = begin;
         bool afterBlank = begin > 0 && isBlank(text[begin - 1]);
-        while (end < pass.contentEnd && !(afterBlank && text[end] == ';')) {
+        while (end < pass.contentEnd && text[end] != '\0' && !(afterBlank && text[end] == ';')) {
             afterBlank = isBlank(text[end]);
             ++end;
         }
@@ -93,7 +93,7 @@ size_t afterEmptyHeader(std::string_view text, std::string_view section) {
         size_t at = start;
         if (start == 0 && text.substr(0, 3) == "\xEF\xBB\xBF") at = 3;
         while (at < end && isBlank(text[at])) ++at;
-        if (text.substr(at, header.size()) == header) return end;
+        if (text.substr(at, end - at).substr(0, header.size()) == header) return end;
         start = end;
     }
     return std::string_view::npos;
@@ -102,7 +102,8 @@ size_t afterEmptyHeader(std::string_view text, std::string_view section) {
 }  // namespace
 
 std::vector<IniEntry> scanIni(std::string_view text) {
-    Pass pass{text};
+    Pass pass;
+    pass.text = text;
     ini_parse_stream(readLine, &pass, onValue, &pass);  // lines it cannot read are skipped
     return std::move(pass.entries);
 }
@@ -124,6 +125,9 @@ std::string withIniValue(std::string_view text, std::string_view section, std::s
     for (const IniEntry& entry : entries) {
         if (entry.section == section && entry.name == name) {
             result.append(text.substr(0, entry.valueBegin)).append(value);
+            // An empty value stands right before its comment: keep a blank between them.
+            const bool beforeComment = entry.valueEnd < text.size() && text[entry.valueEnd] == ';';
+            if (entry.valueBegin == entry.valueEnd && beforeComment) result.append(" ");
             return result.append(text.substr(entry.valueEnd));
         }
     }

@@ -91,6 +91,8 @@ const std::string kLongList = [] {
     return list + "a";
 }();
 
+const std::string kNulAndMore = std::string(1, '\0') + std::string(190, 'x');  // grows long
+
 const Kept kKept[] = {
     {"Latin1Folder", "[Settings]\nPelandrasDir=/media/caf\xe9/pyrnox/\nInterval=2\n",
      "[Settings]\nPelandrasDir=/media/caf\xe9/pyrnox/\nInterval=15\n", "/media/caf\xe9/pyrnox/"},
@@ -106,7 +108,12 @@ const Kept kKept[] = {
      "; mine\n[Other]\nInterval=9\n\n[Settings]\n# the disc\n  PelandrasDir : /cd/ ; note\n"
      "Interval=15 ; seconds\n[Last]\nX=1",
      "/cd/"},
-    {"EmptySection", "[Settings]\n[Other]\nY=2\n", "[Settings]\nInterval=15\n[Other]\nY=2\n", ""},
+    {"EmptySection", "\n[Settings]\n[Other]\nY=2\n", "\n[Settings]\nInterval=15\n[Other]\nY=2\n",
+     ""},
+    {"EmptyValueBeforeAComment", "[Settings]\nInterval= ; seconds\n",
+     "[Settings]\nInterval= 15 ; seconds\n", ""},
+    {"NulAfterAnEmptyValue", "[Settings]\nInterval=" + kNulAndMore + "\n",
+     "[Settings]\nInterval=15" + kNulAndMore + "\n", ""},
     {"NoSettingsSection", "[Other]\nPelandrasDir=/elsewhere/",
      "[Other]\nPelandrasDir=/elsewhere/\n[Settings]\nInterval=15\n", ""},
 };
