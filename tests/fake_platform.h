@@ -30,6 +30,7 @@ class FakePlatform : public Platform {
     HostSize previewSize{200, 150};       // ... and its size
     std::optional<HostSize> host;         // the host window the show runs in, if any
     ScreenSize screen{12000, 9000};
+    HostSize largest{1920, 1200};  // the largest screen, in pixels
     int32_t cursorCount = 0;
     std::map<Text, Text> stored;  // key name -> text, in the program's own section
     std::optional<RuntimeError> failSaves;
@@ -103,6 +104,7 @@ class FakePlatform : public Platform {
         return true;
     }
     std::optional<HostSize> hostWindow() override { return host; }
+    HostSize largestScreen() override { return largest; }
     int32_t showCursor(bool show) override;
     [[noreturn]] void endProcess(int status) override;
     void printError(TextView line) override { consoleLines.emplace_back(line); }

@@ -10,12 +10,19 @@ HostSize layoutSizeFor(HostSize host) {
     return kDesignScreen;
 }
 
-HostFit fitInto(HostSize layout, HostSize host) {
-    if (layout.width <= 0 || layout.height <= 0) return {};
+HostSize drawnArea(HostSize host, HostSize largestScreen) {
+    const auto cut = [](int32_t side, int32_t bound) {
+        return bound > 0 ? std::min(side, bound) : side;
+    };
+    return {cut(host.width, largestScreen.width), cut(host.height, largestScreen.height)};
+}
+
+HostFit fitInto(HostSize layout, HostSize area) {
+    if (layout.width <= 0 || layout.height <= 0) return {1, 0, 0, area};
     const double scale =
-        std::min({1.0, double(host.width) / layout.width, double(host.height) / layout.height});
-    return {scale, int32_t(std::lround((host.width - layout.width * scale) / 2)),
-            int32_t(std::lround((host.height - layout.height * scale) / 2))};
+        std::min({1.0, double(area.width) / layout.width, double(area.height) / layout.height});
+    return {scale, int32_t(std::lround((area.width - layout.width * scale) / 2)),
+            int32_t(std::lround((area.height - layout.height * scale) / 2)), area};
 }
 
 PixelRect pixelsOf(const Twips& where) {

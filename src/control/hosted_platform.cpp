@@ -30,7 +30,9 @@ Text oneLine(TextView text) {
 }
 
 HostedPlatform::HostedPlatform(Platform& backend, HostSize host)
-    : backend_(backend), layout_(layoutSizeFor(host)), fit_(fitInto(layout_, host)) {}
+    : backend_(backend),
+      layout_(layoutSizeFor(drawnArea(host, backend.largestScreen()))),
+      fit_(fitInto(layout_, drawnArea(host, backend.largestScreen()))) {}
 
 int32_t HostedPlatform::showCursor(bool show) {
     // Counted as the backend would, so every exit still finds the pointer "visible".
@@ -104,7 +106,7 @@ void HostedPlatform::refit() {
     const auto host = backend_.hostWindow();
     if (!host) return;
     // The layout keeps the size it was made for; only its fit into the host changes.
-    fit_ = fitInto(layout_, *host);
+    fit_ = fitInto(layout_, drawnArea(*host, backend_.largestScreen()));
     for (const auto& [name, form] : forms_) {
         if (form.fitted) backend_.fitToHost(name, fit_);
     }

@@ -6,8 +6,9 @@
 //   counted and input events never reach the windows' handlers,
 // - a message box, which nobody could see or close there, becomes a message drawn over
 //   the photo, said once on standard error (the host's log) until the photos return,
-// - the 800 x 600 design is laid out for the host's size (at least 800 x 600) and drawn
-//   shrunk uniformly and centred, again whenever the host is resized,
+// - the 800 x 600 design is laid out for the host's size (at least 800 x 600, at most the
+//   largest screen's) and drawn shrunk uniformly and centred, again whenever the host is
+//   resized; a host larger than every screen is drawn only in its top-left screen's worth,
 // - the other screens are not the show's to cover.
 #pragma once
 
@@ -32,6 +33,7 @@ class HostedPlatform : public Platform, private EventSink {
     [[noreturn]] void endProcess(int status) override;
     void printError(TextView line) override;
     std::optional<HostSize> hostWindow() override { return backend_.hostWindow(); }
+    HostSize largestScreen() override { return backend_.largestScreen(); }
 
     void createForm(const FormDesign& design, EventSink& sink) override;
     void showForm(std::string_view form) override { backend_.showForm(form); }

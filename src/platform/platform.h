@@ -50,10 +50,14 @@ struct HostSize {
 // How a hosted window's layout is drawn in its host: every control's pixel rectangle has its
 // edges multiplied by `scale` (so neighbours stay flush), those placed on the window itself
 // are then moved by the offset; fonts shrink alike and pictures stretch to their controls.
+// The offset is measured from the top-left corner of the window, which covers `area`.
 struct HostFit {
     double scale = 1;
     int32_t offsetX = 0;
     int32_t offsetY = 0;
+    // The part of the host the window covers, from the host's top-left corner: the whole
+    // host unless it is larger than the largest screen (what nobody could see costs nothing).
+    HostSize area;
     bool operator==(const HostFit&) const = default;
 };
 
@@ -94,6 +98,10 @@ class Platform {
     // Asked once at start; the core then applies every rule of a hosted show itself
     // (control/hosted_platform.h), and the backend only attaches its window to the host.
     virtual std::optional<HostSize> hostWindow() { return std::nullopt; }
+    // The largest width and the largest height of any screen, in pixels: the most a hosted
+    // window is drawn at, for backends whose windows keep their whole area in memory.
+    // Others keep the default, {0, 0}: no bound.
+    virtual HostSize largestScreen() { return {}; }
 
     // --- Windows ---------------------------------------------------------------
     // Builds the window and its controls (hidden) and routes their events to `sink`.
@@ -135,8 +143,8 @@ class Platform {
     virtual void coverOtherScreens(std::string_view form) = 0;
 
     // --- Hosted windows (only called while hostWindow() names a host) -----------------
-    // The window fills its host's client area and draws its layout through `fit`; called
-    // again after each HostResized.
+    // The window covers `fit.area` of its host's client area (from its top-left corner) and
+    // draws its layout through `fit`; called again after each HostResized.
     virtual void fitToHost(std::string_view form, HostFit fit) = 0;
     // Draws `text` (lines broken by CR LF) over the window at `where`, a rectangle placed
     // on the window like a control (and fitted like one), light on dark and above every

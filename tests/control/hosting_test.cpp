@@ -15,6 +15,12 @@ namespace {
 using testing::FakePlatform;
 using testing::kHostSizes;
 
+// The table's hosts all fit on the largest screen: each is drawn whole.
+HostFit withArea(HostFit fit, HostSize host) {
+    fit.area = host;
+    return fit;
+}
+
 TEST(HostFit, LaysOutForTheHostFromEightHundredBySixHundredUp) {
     const std::pair<HostSize, HostSize> cases[] = {
         {{800, 600}, {800, 600}}, {{1024, 768}, {1024, 768}}, {{1920, 1080}, {1920, 1080}},
@@ -31,17 +37,40 @@ TEST(HostFit, ShrinksUniformlyToTheTighterSideAndCentres) {
         HostSize layout, host;
         HostFit fit;
     } cases[] = {
-        {{800, 600}, {160, 600}, {0.2, 0, 240}},
-        {{1024, 768}, {1280, 1024}, {1, 128, 128}},
-        {{1024, 768}, {800, 768}, {800.0 / 1024, 0, 84}},
-        {{0, 0}, {200, 150}, {}},
+        {{800, 600}, {160, 600}, {0.2, 0, 240, {160, 600}}},
+        {{1024, 768}, {1280, 1024}, {1, 128, 128, {1280, 1024}}},
+        {{1024, 768}, {800, 768}, {800.0 / 1024, 0, 84, {800, 768}}},
+        {{0, 0}, {200, 150}, {1, 0, 0, {200, 150}}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fitInto(c.layout, c.host), c.fit) << c.host.width << " x " << c.host.height;
     }
     for (const auto& c : kHostSizes) {
         EXPECT_EQ(layoutSizeFor(c.host), c.layout) << c.name;
-        EXPECT_EQ(fitInto(c.layout, c.host), c.fit) << c.name;
+        EXPECT_EQ(fitInto(c.layout, c.host), withArea(c.fit, c.host)) << c.name;
+    }
+}
+
+// No host size costs more than a full-screen show: what lies beyond the largest screen is
+// never drawn.
+TEST(HostFit, IsDrawnAtMostAtTheLargestScreensSize) {
+    const struct {
+        HostSize host, largest, area, layout;
+    } cases[] = {
+        {{30000, 30000}, {1920, 1200}, {1920, 1200}, {1920, 1200}},
+        {{30000, 400}, {1024, 768}, {1024, 400}, {800, 600}},
+        {{1024, 768}, {1920, 1200}, {1024, 768}, {1024, 768}},
+        {{65535, 65535}, {640, 480}, {640, 480}, {800, 600}},
+        {{30000, 30000}, {0, 0}, {30000, 30000}, {30000, 30000}},  // no bound given
+    };
+    for (const auto& c : cases) {
+        FakePlatform fake;
+        fake.host = c.host;
+        fake.largest = c.largest;
+        Program saver(fake);
+        fake.run(saver);
+        EXPECT_EQ(drawnArea(c.host, c.largest), c.area) << c.host.width << " x " << c.host.height;
+        EXPECT_EQ(fake.fits["Form1"], fitInto(c.layout, c.area)) << c.host.width;
     }
 }
 
@@ -111,7 +140,7 @@ TEST_F(HostedShow, IsLaidOutForItsHostAndFittedIntoIt) {
         host.host = c.host;
         Program saver(host);
         host.run(saver);
-        EXPECT_EQ(host.fits["Form1"], c.fit) << c.name;
+        EXPECT_EQ(host.fits["Form1"], withArea(c.fit, c.host)) << c.name;
         // Laid out as on a screen of the layout's size: lowered only on other sizes.
         const bool lowered = c.layout.width != 800;
         EXPECT_FLOAT_EQ(host.geometry["Form1.SSPanel1"].top, lowered ? 1400 : 0) << c.name;
@@ -124,7 +153,10 @@ TEST_F(HostedShow, FollowsTheHostWhenItIsResized) {
     start({320, 240});
     fake.host = HostSize{480, 240};
     fake.fire("Form1", "Form1", EventKind::HostResized);
-    EXPECT_EQ(fake.fits["Form1"], (HostFit{0.4, 80, 0}));
+    EXPECT_EQ(fake.fits["Form1"], (HostFit{0.4, 80, 0, {480, 240}}));
+    fake.host = HostSize{30000, 30000};  // the same layout, centred on the largest screen
+    fake.fire("Form1", "Form1", EventKind::HostResized);
+    EXPECT_EQ(fake.fits["Form1"], (HostFit{1, 560, 300, {1920, 1200}}));
 }
 
 TEST_F(HostedShow, AFailureIsDrawnOverThePhotoAndSaidOnceUntilThePhotosReturn) {

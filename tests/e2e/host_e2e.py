@@ -156,6 +156,17 @@ class InAPreviewWindow(HostedTest):
         self.assertGreater(shot.count(127, 35, 307, 185, not_black), 307 * 185 * 0.3)
         self.assertIsNone(process.poll())
 
+    def test_a_huge_host_costs_no_more_than_a_full_screen_show(self):
+        process = self.start(self.host.id, interval=60)
+        self.host.resize(30000, 30000)
+        # Drawn where the screen shows it: the 800 x 600 column from the host's corner.
+        shot = self.wait_for(lambda s: s.count(54, 40, 760, 440, not_black) > 760 * 440 * 0.3)
+        self.assertGreater(shot.count(54, 40, 760, 440, not_black), 760 * 440 * 0.3)
+        self.assertIsNone(process.poll())
+        with open(f"/proc/{process.pid}/status") as status:
+            peak = next(int(line.split()[1]) for line in status if line.startswith("VmHWM:"))
+        self.assertLess(peak, 300 * 1024, f"the show took {peak // 1024} MiB at its peak")
+
     def test_the_show_ends_when_its_host_window_goes(self):
         process = self.start(self.host.id, interval=60)
         self.assertFalse(ended_within(process, 0.5))

@@ -168,6 +168,49 @@ class Ending(ShowTest):
         self.assertEqual(windows, [])
 
 
+class WithoutRuntimeFolder(Saver):
+    """Started as some desktops' screen savers start it: no XDG_RUNTIME_DIR."""
+
+    def env(self):
+        env = super().env()
+        del env["XDG_RUNTIME_DIR"]
+        env["XDG_CACHE_HOME"] = os.path.join(self.home, "cache")
+        return env
+
+
+class HardEdges(ShowTest):
+    def test_a_window_destroyed_by_another_client_ends_the_program(self):
+        for args in ((), ("/c",)):
+            process = self.start(*args, interval=60)
+            self.screen.xdotool("windowclose", self.saver.window(process))
+            self.assertTrue(ended_within(process, 5), f"{args} lived on without its window")
+            self.assertEqual(process.returncode, 0)
+            # The lock went with it: the next show starts.
+            self.assertIsNotNone(self.saver.window(self.saver.start()), args)
+            self.saver.close()
+
+    def test_a_link_planted_at_the_lock_is_not_followed_and_the_show_runs(self):
+        self.saver = WithoutRuntimeFolder(self.screen, interval=60)
+        folder = os.path.join(self.saver.home, "cache", "pelandra-omnarium")
+        os.makedirs(folder, mode=0o700)
+        lock = os.path.join(folder, "instance.lock")
+        victim = os.path.join(self.saver.home, "victim")
+        os.symlink(victim, lock)
+        first = self.saver.start()
+        self.assertIsNotNone(self.saver.window(first), "a planted link refused the show")
+        self.assertFalse(os.path.lexists(victim))
+        first.kill()
+        first.wait()
+        said = first.stderr.read().decode()
+        self.assertEqual(said.count("single-instance lock"), 1, said)
+        # Without the link the lock lives there, and a second copy ends at once.
+        os.remove(lock)
+        first = self.saver.start()
+        self.assertIsNotNone(self.saver.window(first))
+        second = self.saver.start()
+        self.assertTrue(ended_within(second, 5))
+
+
 class Failures(ShowTest):
     def test_missing_photos_give_one_error_box_and_the_show_goes_on(self):
         process = self.start(interval=1, photo_dir="/nonexistent/pyrnox/")

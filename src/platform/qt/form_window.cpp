@@ -196,8 +196,8 @@ void FormWindow::embed(QWindow* host) {
     }
 }
 
-void FormWindow::fitTo(QSize hostSize, const Projection& projection) {
-    setGeometry(QRect(QPoint(0, 0), hostSize));
+void FormWindow::fitTo(QSize area, const Projection& projection) {
+    setGeometry(QRect(QPoint(0, 0), area));
     projection_ = projection;
     for (const auto& [name, control] : controls_) applyPlacement(control);
     if (notice_ != nullptr) placeNotice();

@@ -38,8 +38,9 @@ class FormWindow : public QWidget {
     // frame, not top-most, never taking the keyboard.
     void embed(QWindow* host);
     bool hosted() const { return hosted_; }
-    // Fills a host of `hostSize` pixels and draws the layout through `projection`.
-    void fitTo(QSize hostSize, const Projection& projection);
+    // Covers `area` pixels from the host's top-left corner and draws the layout through
+    // `projection`.
+    void fitTo(QSize area, const Projection& projection);
     const Projection& projection() const { return projection_; }
     // A message drawn at `where` (twips on the window, fitted like a control); an empty
     // text removes it.

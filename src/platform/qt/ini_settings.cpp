@@ -5,48 +5,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
-#include <QSettings>
-#include <QStringList>
+#include <QSaveFile>
 #include <cerrno>
 
+#include "platform/qt/file_name_text.h"
+#include "platform/qt/ini_scan.h"
 #include "platform/qt/qt_text.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {
 
 namespace {
-
-// QSettings reads an unquoted comma as a list separator and drops the blanks around it
-// (qsettings.cpp, iniUnescapedStringList). A path such as "/media/Cars, 1950s,60s/" must
-// come back as written, so the separators are recovered from the file's own line.
-QString joinAsWritten(const QStringList& items, const QString& file, const QString& key) {
-    QFile raw(file);
-    if (raw.open(QIODevice::ReadOnly)) {
-        QString pattern = QStringLiteral("^[ \\t]*") + QRegularExpression::escape(key) +
-                          QStringLiteral("[ \\t]*=[ \\t]*");
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            if (i > 0) pattern += QStringLiteral("([ \\t]*,[ \\t]*)");
-            pattern += QRegularExpression::escape(items[i]);
-        }
-        pattern += QStringLiteral("[ \\t\\r]*$");
-        const QRegularExpression line(pattern, QRegularExpression::MultilineOption);
-        const auto match = line.match(QString::fromUtf8(raw.readAll()));
-        if (match.hasMatch()) {
-            QString text = items.front();
-            for (qsizetype i = 1; i < items.size(); ++i) text += match.captured(int(i)) + items[i];
-            return text;
-        }
-    }
-    return items.join(QStringLiteral(", "));  // quoted or escaped items: Qt's own form
-}
-
-QString textOf(const QVariant& value, const QString& file, const QString& key) {
-    if (value.typeId() == QMetaType::QStringList) {
-        return joinAsWritten(value.toStringList(), file, key);
-    }
-    return value.toString();
-}
 
 RuntimeError writeError(const QString& file) {
     const QString folder = QFileInfo(file).absolutePath();
@@ -58,6 +27,11 @@ RuntimeError writeError(const QString& file) {
     return error;
 }
 
+QByteArray contentOf(const QString& file) {
+    QFile raw(file);
+    return raw.open(QIODevice::ReadOnly) ? raw.readAll() : QByteArray();
+}
+
 }  // namespace
 
 QString IniSettings::defaultFile() {
@@ -67,28 +41,30 @@ QString IniSettings::defaultFile() {
 }
 
 Text IniSettings::read(TextView section, TextView key, TextView fallback) const {
-    QSettings store(file_, QSettings::IniFormat);
-    store.beginGroup(toQString(section));
-    const QString name = toQString(key);
-    const QVariant value = store.value(name);
-    if (!value.isValid()) return Text(fallback);
-    return fromQString(textOf(value, file_, name));
+    const QByteArray text = contentOf(file_);
+    const auto value = findIniValue(std::string_view(text.constData(), size_t(text.size())),
+                                    toUtf8(section), toUtf8(key));
+    return value ? fromFileName(*value) : Text(fallback);
 }
 
 void IniSettings::write(TextView section, TextView key, TextView value) const {
-    QSettings store(file_, QSettings::IniFormat);
-    store.beginGroup(toQString(section));
-    // Rewriting the file must not turn a hand-written text with commas into a list.
-    for (const QString& other : store.childKeys()) {
-        const QVariant current = store.value(other);
-        if (current.typeId() == QMetaType::QStringList) {
-            store.setValue(other, textOf(current, file_, other));
-        }
+    QFile existing(file_);
+    QByteArray text;
+    if (existing.exists()) {
+        if (!existing.open(QIODevice::ReadOnly)) throw writeError(file_);
+        text = existing.readAll();
+        existing.close();
     }
-    store.setValue(toQString(key), toQString(value));
-    store.endGroup();
-    store.sync();
-    if (store.status() != QSettings::NoError) throw writeError(file_);
+    const std::string changed =
+        withIniValue(std::string_view(text.constData(), size_t(text.size())), toUtf8(section),
+                     toUtf8(key), toFileName(value));
+    QDir().mkpath(QFileInfo(file_).absolutePath());
+    QSaveFile out(file_);
+    // Unbuffered: a buffered write that fails only at commit would still be renamed over.
+    const bool written =
+        out.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
+        out.write(changed.data(), qint64(changed.size())) == qint64(changed.size());
+    if (!written || !out.commit()) throw writeError(file_);
 }
 
 }  // namespace pelandra::qt

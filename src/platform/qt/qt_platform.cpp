@@ -77,7 +77,22 @@ QtPlatform::QtPlatform(int& argc, char** argv)
         }
         ownApp_ = std::make_unique<QApplication>(argc, argv);
     }
+    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+        destroyWatch_ =
+            std::make_unique<X11DestroyWatch>([this](uintptr_t id) { windowDestroyed(id); });
+    }
     if (host) attachToHost(*host);
+}
+
+void QtPlatform::windowDestroyed(uintptr_t id) {
+    for (const auto& [name, window] : windows_) {
+        if (window->internalWinId() != id) continue;
+        // Nothing of the window is left to close: the close events, then the end the event
+        // loop would reach once its last window closed.
+        window->raiseOwnEvent(EventKind::QueryUnload);
+        window->raiseOwnEvent(EventKind::Unload);
+        endProcess(0);
+    }
 }
 
 void QtPlatform::attachToHost(const HostRequest& request) {
@@ -110,11 +125,20 @@ std::optional<HostSize> QtPlatform::hostWindow() {
     return HostSize{hosting_->size.width(), hosting_->size.height()};
 }
 
+HostSize QtPlatform::largestScreen() {
+    HostSize largest;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        largest.width = std::max(largest.width, int32_t(screen->geometry().width()));
+        largest.height = std::max(largest.height, int32_t(screen->geometry().height()));
+    }
+    return largest;
+}
+
 void QtPlatform::fitToHost(std::string_view form, HostFit fit) {
     FormWindow& window = windowFor(form);
     if (!hosting_ || !window.hosted()) throw RuntimeError::invalidArgument();
-    window.fitTo(hosting_->size, projectionOf(fit));
-    if (x11Host_ && window.isVisible()) x11Host_->fill(window.winId());
+    window.fitTo(QSize(fit.area.width, fit.area.height), projectionOf(fit));
+    if (x11Host_ && window.isVisible()) x11Host_->fill(window.winId(), window.size());
 }
 
 void QtPlatform::showNotice(std::string_view form, TextView text, Twips where) {
@@ -154,7 +178,13 @@ QWidget& QtPlatform::widgetFor(std::string_view form, std::string_view control) 
 // --- Process ---------------------------------------------------------------------------
 
 bool QtPlatform::previousInstance() {
-    return !lock_.acquire(lockFile_);
+    const InstanceLock::Outcome outcome = lock_.acquire(lockFile_);
+    if (outcome == InstanceLock::Outcome::Unsafe) {
+        // Another user's file in the way is no reason to refuse the show.
+        printError(u"pelandra-saver: running without the single-instance lock (" +
+                   fromFileName(lock_.problem()) + u")");
+    }
+    return outcome == InstanceLock::Outcome::Taken;
 }
 
 int32_t QtPlatform::showCursor(bool show) {
@@ -194,7 +224,7 @@ void QtPlatform::createForm(const FormDesign& design, EventSink& sink) {
 void QtPlatform::showForm(std::string_view form) {
     FormWindow& window = windowFor(form);
     window.present();
-    if (x11Host_ && window.hosted()) x11Host_->fill(window.winId());
+    if (x11Host_ && window.hosted()) x11Host_->fill(window.winId(), window.size());
 }
 
 void QtPlatform::coverOtherScreens(std::string_view form) {

@@ -14,6 +14,7 @@
 #include "platform/qt/instance_lock.h"
 #include "platform/qt/prepared_pictures.h"
 #include "platform/qt/screen_covers.h"
+#include "platform/qt/x11_destroy_watch.h"
 #include "platform/qt/x11_host.h"
 
 class QWindow;
@@ -48,6 +49,7 @@ class QtPlatform : public Platform {
 
     Text commandLine() override { return commandLine_; }
     std::optional<HostSize> hostWindow() override;
+    HostSize largestScreen() override;
     bool previousInstance() override;
     int32_t showCursor(bool show) override;
     [[noreturn]] void endProcess(int status) override;
@@ -87,6 +89,9 @@ class QtPlatform : public Platform {
     };
 
     void attachToHost(const HostRequest& request);
+    // Another client destroyed the X window `id`: when it was one of the program's windows,
+    // the program ends as when that window is closed by the system.
+    void windowDestroyed(uintptr_t id);
     FormWindow& windowFor(std::string_view form) const;
     QWidget& widgetFor(std::string_view form, std::string_view control) const;
 
@@ -95,6 +100,7 @@ class QtPlatform : public Platform {
     std::optional<Hosting> hosting_;
     std::unique_ptr<X11Host> x11Host_;
     std::unique_ptr<QWindow> hostWindow_;
+    std::unique_ptr<X11DestroyWatch> destroyWatch_;
     IniSettings settings_;
     std::string lockFile_;
     InstanceLock lock_;

@@ -15,6 +15,7 @@ CoverWindow::CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput
     setObjectName(QStringLiteral("screenCover"));
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
     setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_QuitOnClose, false);  // the program ends with its own window
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, Qt::black);
     setPalette(palette);

@@ -84,12 +84,17 @@ void X11Host::resize(int width, int height) {
     size_ = QSize(int(std::lround(width / ratio)), int(std::lround(height / ratio)));
 }
 
-void X11Host::fill(uintptr_t child) const {
+void X11Host::fill(uintptr_t child, QSize size) const {
     xcb_connection_t* connection = qtConnection();
     if (connection == nullptr) return;
     const auto window = uint32_t(child);
-    const uint32_t geometry[] = {0, 0, uint32_t(nativeSize_.width()),
-                                 uint32_t(nativeSize_.height())};
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const double ratio = screen != nullptr ? screen->devicePixelRatio() : 1.0;
+    const QSize native = size == size_ ? nativeSize_
+                                       : QSize(int(std::lround(size.width() * ratio)),
+                                               int(std::lround(size.height() * ratio)))
+                                             .boundedTo(nativeSize_);
+    const uint32_t geometry[] = {0, 0, uint32_t(native.width()), uint32_t(native.height())};
     xcb_configure_window(connection, window,
                          XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH |
                              XCB_CONFIG_WINDOW_HEIGHT,

@@ -23,10 +23,11 @@ class X11Host : public QAbstractNativeEventFilter {
     // The host's size in device-independent pixels.
     QSize size() const { return size_; }
 
-    // Gives `child` (a window inside the host) the host's whole area and maps it. Qt leaves
-    // both to the embedder for a window inside another program's, as XEmbed has it, but a
-    // screen-saver host knows nothing of XEmbed.
-    void fill(uintptr_t child) const;
+    // Gives `child` (a window inside the host) `size` (device-independent pixels, at most
+    // the host's) from the host's top-left corner and maps it. Qt leaves both to the embedder
+    // for a window inside another program's, as XEmbed has it, but a screen-saver host knows
+    // nothing of XEmbed.
+    void fill(uintptr_t child, QSize size) const;
 
     // Called with the new size whenever the host is resized, and once it is destroyed.
     void onResized(std::function<void(QSize)> resized) { resized_ = std::move(resized); }

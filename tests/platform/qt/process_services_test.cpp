@@ -120,25 +120,72 @@ TEST(Listing, AnUnreadableFolderIsPermissionDenied) {
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+using Outcome = InstanceLock::Outcome;
+
 TEST(InstanceLockTest, ASecondHolderIsRefusedUntilTheFirstLetsGo) {
     QTemporaryDir dir;
     const std::string path = (dir.path() + "/pelandra-omnarium.lock").toStdString();
     auto first = std::make_unique<InstanceLock>();
-    EXPECT_TRUE(first->acquire(path));
+    EXPECT_EQ(first->acquire(path), Outcome::Held);
     InstanceLock second;
-    EXPECT_FALSE(second.acquire(path));
+    EXPECT_EQ(second.acquire(path), Outcome::Taken);
     first.reset();  // like the first process ending
-    EXPECT_TRUE(second.acquire(path));
+    EXPECT_EQ(second.acquire(path), Outcome::Held);
 }
 
-TEST(InstanceLockTest, LivesInTheRuntimeFolderOrTmp) {
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+// What another user could leave in the lock's place: never followed, never opened, and no
+// reason to refuse the show.
+TEST(InstanceLockTest, TakesItOnlyInAFolderAndFileOfTheUsersOwn) {
+    const struct {
+        const char* name;
+        const char* plant;  // shell commands run in the folder before taking the lock
+        Outcome expected;
+        bool asRoot = false;  // only root can give a file away
+    } cases[] = {
+        {"FolderMadeForTheUserAlone", "rmdir locks", Outcome::Held},
+        {"SymbolicLinkToAnotherFile", "ln -s ../victim locks/x.lock", Outcome::Unsafe},
+        {"DanglingLinkInASharedFolder", "chmod 1777 locks && ln -s ../victim locks/x.lock",
+         Outcome::Unsafe},
+        {"FolderOthersCanWrite", "chmod 0777 locks", Outcome::Unsafe},
+        {"FileOthersCanOpen", "touch locks/x.lock && chmod 0644 locks/x.lock", Outcome::Unsafe},
+        {"FolderInPlaceOfTheFile", "mkdir locks/x.lock", Outcome::Unsafe},
+        {"FileOfAnotherUser",
+         "touch locks/x.lock && chmod 0600 locks/x.lock && chown 65534 locks/x.lock",
+         Outcome::Unsafe, true},
+    };
+    for (const auto& c : cases) {
+        if (c.asRoot && ::geteuid() != 0) continue;
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("locks");
+        QFile::setPermissions(dir.path() + "/locks", QFileDevice::ReadOwner |
+                                                         QFileDevice::WriteOwner |
+                                                         QFileDevice::ExeOwner);
+        const std::string plant = "cd '" + dir.path().toStdString() + "' && " + c.plant;
+        ASSERT_EQ(std::system(plant.c_str()), 0) << c.name;
+        InstanceLock lock;
+        EXPECT_EQ(lock.acquire((dir.path() + "/locks/x.lock").toStdString()), c.expected) << c.name;
+        EXPECT_FALSE(QFile::exists(dir.path() + "/victim")) << c.name;
+        struct stat folder {};
+        ::stat((dir.path() + "/locks").toUtf8().constData(), &folder);
+        if (c.expected == Outcome::Held) {
+            EXPECT_EQ(folder.st_mode & 0777, 0700u) << c.name;
+        }
+    }
+}
+
+TEST(InstanceLockTest, LivesInTheRuntimeFolderOrTheUsersCache) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray cache = qgetenv("XDG_CACHE_HOME");
     qputenv("XDG_RUNTIME_DIR", "/run/user/1000");
     EXPECT_EQ(InstanceLock::defaultPath(), "/run/user/1000/pelandra-omnarium.lock");
     qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_CACHE_HOME", "/srv/cache");
+    EXPECT_EQ(InstanceLock::defaultPath(), "/srv/cache/pelandra-omnarium/instance.lock");
+    qunsetenv("XDG_CACHE_HOME");
     EXPECT_EQ(InstanceLock::defaultPath(),
-              "/tmp/pelandra-omnarium-" + std::to_string(::getuid()) + ".lock");
-    qputenv("XDG_RUNTIME_DIR", saved);
+              QDir::homePath().toStdString() + "/.cache/pelandra-omnarium/instance.lock");
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    qputenv("XDG_CACHE_HOME", cache);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
-// The INI settings file: hand-written values read back exactly, writes, failed writes.
+// The INI settings file: hand-written values read back exactly, writes that change one value
+// only, failed writes.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <QTemporaryDir>
 #include <csignal>
 
+#include "platform/qt/file_name_text.h"
 #include "platform/qt/ini_settings.h"
 #include "platform/runtime_error.h"
 
@@ -74,15 +76,59 @@ TEST_F(SettingsStoreTest, AbsentValuesAndAbsentFilesGiveTheFallback) {
     EXPECT_EQ(store.read(u"Other", u"PelandrasDir", u" "), u" ");
 }
 
-TEST_F(SettingsStoreTest, WrittenValuesReadBackAndHandWrittenOnesSurvive) {
+// Set changes the bytes of the Interval value and nothing else, whatever else the file holds;
+// every value reads back as the bytes that stand in the file.
+struct Kept {
+    const char* name;
+    std::string before;
+    std::string after;   // once Interval is 15
+    std::string folder;  // PelandrasDir's bytes as read back ("" when absent)
+};
+
+const std::string kLongList = [] {
+    std::string list;
+    for (int i = 0; i < 70000; ++i) list += "a,";
+    return list + "a";
+}();
+
+const std::string kNulAndMore = std::string(1, '\0') + std::string(190, 'x');  // grows long
+
+const Kept kKept[] = {
+    {"Latin1Folder", "[Settings]\nPelandrasDir=/media/caf\xe9/pyrnox/\nInterval=2\n",
+     "[Settings]\nPelandrasDir=/media/caf\xe9/pyrnox/\nInterval=15\n", "/media/caf\xe9/pyrnox/"},
+    {"LongCommaList", "[Settings]\nInterval=5\nPelandrasDir=" + kLongList + "\n",
+     "[Settings]\nInterval=15\nPelandrasDir=" + kLongList + "\n", kLongList},
+    {"WindowsLineEnds", "[Settings]\r\nPelandrasDir=/m/a, b/pyrnox/\r\nInterval = 60 \r\n",
+     "[Settings]\r\nPelandrasDir=/m/a, b/pyrnox/\r\nInterval = 15 \r\n", "/m/a, b/pyrnox/"},
+    {"ByteOrderMarkAndNoInterval", "\xEF\xBB\xBF[Settings]\r\nPelandrasDir=/x/\r\n",
+     "\xEF\xBB\xBF[Settings]\r\nPelandrasDir=/x/\r\nInterval=15\r\n", "/x/"},
+    {"OtherSectionsAndComments",
+     "; mine\n[Other]\nInterval=9\n\n[Settings]\n# the disc\n  PelandrasDir : /cd/ ; note\n"
+     "Interval=3 ; seconds\n[Last]\nX=1",
+     "; mine\n[Other]\nInterval=9\n\n[Settings]\n# the disc\n  PelandrasDir : /cd/ ; note\n"
+     "Interval=15 ; seconds\n[Last]\nX=1",
+     "/cd/"},
+    {"EmptySection", "\n[Settings]\n[Other]\nY=2\n", "\n[Settings]\nInterval=15\n[Other]\nY=2\n",
+     ""},
+    {"EmptyValueBeforeAComment", "[Settings]\nInterval= ; seconds\n",
+     "[Settings]\nInterval= 15 ; seconds\n", ""},
+    {"NulAfterAnEmptyValue", "[Settings]\nInterval=" + kNulAndMore + "\n",
+     "[Settings]\nInterval=15" + kNulAndMore + "\n", ""},
+    {"NoSettingsSection", "[Other]\nPelandrasDir=/elsewhere/",
+     "[Other]\nPelandrasDir=/elsewhere/\n[Settings]\nInterval=15\n", ""},
+};
+
+TEST_F(SettingsStoreTest, SetChangesTheIntervalBytesOnly) {
     QDir().mkpath(QFileInfo(file).path());
-    writeFile(file, "[Settings]\nPelandrasDir=/media/a,b, c/pyrnox/\n");
-    store.write(u"Settings", u"Interval", u"15");
-    EXPECT_EQ(store.read(u"Settings", u"Interval", u"2"), u"15");
-    EXPECT_EQ(store.read(u"Settings", u"PelandrasDir", u" "), u"/media/a,b, c/pyrnox/");
-    EXPECT_TRUE(contentOf(file).contains("Interval=15"));
-    store.write(u"Settings", u"Interval", u"60");
-    EXPECT_EQ(store.read(u"Settings", u"Interval", u"2"), u"60");
+    for (const Kept& c : kKept) {
+        writeFile(file, QByteArray::fromStdString(c.before));
+        const Text dir = store.read(u"Settings", u"PelandrasDir", u"");
+        EXPECT_EQ(toFileName(dir), c.folder) << c.name;
+        store.write(u"Settings", u"Interval", u"15");
+        EXPECT_TRUE(contentOf(file).toStdString() == c.after) << c.name;
+        EXPECT_EQ(store.read(u"Settings", u"Interval", u"2"), u"15") << c.name;
+        EXPECT_EQ(store.read(u"Settings", u"PelandrasDir", u""), dir) << c.name;
+    }
 }
 
 TEST_F(SettingsStoreTest, TheFirstWriteCreatesTheFolder) {
