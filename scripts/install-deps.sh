@@ -11,6 +11,7 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   python3
   xscreensaver  # the real daemon, for the end-to-end test of the show under it
+  mate-screensaver dbus-daemon libglib2.0-bin strace  # MATE's daemon running the show as a theme
 )
 # ./test.sh also fuzzes the parsers: clang with its libFuzzer and sanitizer runtimes.
 if [ "${1:-}" = "--fuzzing" ]; then

@@ -22,3 +22,11 @@ set_tests_properties(e2e.xscreensaver_e2e PROPERTIES
   TIMEOUT 120
   RESOURCE_LOCK xserver
   SKIP_REGULAR_EXPRESSION "XScreenSaver is not installed")
+
+# The show as a theme of MATE's screen saver, run by the real daemon as an ordinary user.
+add_test(NAME e2e.mate_screensaver_e2e
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/mate_screensaver_e2e.py -v)
+set_tests_properties(e2e.mate_screensaver_e2e PROPERTIES
+  ENVIRONMENT "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>;PELANDRA_SCREENSAVER_ENTRY=${PROJECT_BINARY_DIR}/packaging/screensavers/pelandra-saver.desktop"
+  TIMEOUT 120
+  RESOURCE_LOCK xserver)

@@ -62,6 +62,7 @@ expected=(
   usr/bin/pelandra-saver
   "usr/libexec/xscreensaver/pelandra-saver -> ../../bin/pelandra-saver"
   usr/share/applications/pelandra-saver.desktop
+  usr/share/applications/screensavers/pelandra-saver.desktop
   usr/share/doc/pelandra-saver/changelog.Debian.gz
   usr/share/doc/pelandra-saver/copyright
   usr/share/lintian/overrides/pelandra-saver
@@ -108,6 +109,10 @@ if grep -qx "Name=Pelandra Omnarium Screen Saver Settings" "$entry" &&
 else
   fail "the desktop entry: its name, and pelandra-saver /c"
 fi
+theme=$unpacked/usr/share/applications/screensavers/pelandra-saver.desktop
+check "desktop-file-validate accepts the MATE/XFCE screen-saver entry" desktop-file-validate "$theme"
+check "the screen-saver entry runs the hack link, the folder MATE and XFCE run programs from" \
+  grep -qx "Exec=/usr/libexec/xscreensaver/pelandra-saver -root" "$theme"
 manual=$unpacked/usr/share/man/man1/pelandra-saver.1.gz
 man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
 check "the manual page formats without warnings" test -z "$man_warnings"
