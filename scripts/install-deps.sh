@@ -12,6 +12,9 @@ packages=(
   python3
   xscreensaver  # the real daemon, for the end-to-end test of the show under it
   mate-screensaver dbus-daemon libglib2.0-bin strace  # MATE's daemon running the show as a theme
+  libwayland-dev wayland-protocols plasma-wayland-protocols libxcb-sync-dev  # the idle watcher
+  sway swaybg grim wtype qt6-wayland  # a headless Wayland compositor for the Wayland end-to-end tests
+  mutter python3-gi  # GNOME's compositor and its idle monitor, keys through its remote desktop
 )
 # ./test.sh also fuzzes the parsers: clang with its libFuzzer and sanitizer runtimes.
 if [ "${1:-}" = "--fuzzing" ]; then

@@ -60,6 +60,7 @@ unpacked=$work/root
 dpkg-deb -x "$deb" "$unpacked" && chmod -R a+rX "$unpacked"
 expected=(
   usr/bin/pelandra-saver
+  usr/lib/systemd/user/pelandra-saver-watch.service
   "usr/libexec/xscreensaver/pelandra-saver -> ../../bin/pelandra-saver"
   usr/share/applications/pelandra-saver.desktop
   usr/share/applications/screensavers/pelandra-saver.desktop
@@ -111,6 +112,8 @@ else
 fi
 theme=$unpacked/usr/share/applications/screensavers/pelandra-saver.desktop
 check "desktop-file-validate accepts the MATE/XFCE screen-saver entry" desktop-file-validate "$theme"
+check "the watcher's user unit is part of the graphical session and runs pelandra-saver --watch" \
+  grep -qx "PartOf=graphical-session.target" "$unpacked/usr/lib/systemd/user/pelandra-saver-watch.service"
 check "the screen-saver entry runs the hack link, the folder MATE and XFCE run programs from" \
   grep -qx "Exec=/usr/libexec/xscreensaver/pelandra-saver -root" "$theme"
 manual=$unpacked/usr/share/man/man1/pelandra-saver.1.gz
