@@ -121,7 +121,7 @@ man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev
 check "the manual page formats without warnings" test -z "$man_warnings"
 man_text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$manual" 2>/dev/null)
 missing_sections=0
-for section in NAME SYNOPSIS OPTIONS XSCREENSAVER FILES "EXIT STATUS" PelandrasDir Interval; do
+for section in NAME SYNOPSIS OPTIONS XSCREENSAVER DESKTOPS "IDLE WATCHER" FILES "EXIT STATUS" PelandrasDir Interval Minutes; do
   grep -q "$section" <<<"$man_text" || { echo "manual page lacks $section"; missing_sections=1; }
 done
 check "the manual page tells the command line, settings file and keys, XScreenSaver and exit status" \
