@@ -11,19 +11,10 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
+from saver_home import wait_until  # noqa: E402
 from xsession import SAVER, Saver, VirtualScreen  # noqa: E402
 
 WAIT = 2  # seconds: Minutes=2 with a minute shortened to one second
-
-
-def wait_until(test, seconds):
-    deadline = time.monotonic() + seconds
-    while time.monotonic() < deadline:
-        value = test()
-        if value:
-            return value
-        time.sleep(0.1)
-    return test()
 
 
 class WatcherOnX11(unittest.TestCase):
