@@ -15,6 +15,7 @@ packages=(
   libwayland-dev wayland-protocols plasma-wayland-protocols libxcb-sync-dev  # the idle watcher
   sway swaybg grim wtype qt6-wayland  # a headless Wayland compositor for the Wayland end-to-end tests
   mutter python3-gi  # GNOME's compositor and its idle monitor, keys through its remote desktop
+  kwin-wayland  # KDE's compositor, whose ext-idle-notify-v1 the watcher is tested on
 )
 # ./test.sh also fuzzes the parsers: clang with its libFuzzer and sanitizer runtimes.
 if [ "${1:-}" = "--fuzzing" ]; then

@@ -32,7 +32,7 @@ set_tests_properties(e2e.mate_screensaver_e2e PROPERTIES
   RESOURCE_LOCK xserver)
 
 # The idle watcher under real compositors, each run as an ordinary user.
-foreach(script watch_sway_e2e watch_mutter_e2e watch_x11_e2e)
+foreach(script watch_sway_e2e watch_mutter_e2e watch_kwin_e2e watch_x11_e2e)
   add_test(NAME e2e.${script}
            COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/${script}.py -v)
   set_tests_properties(e2e.${script} PROPERTIES
