@@ -62,7 +62,7 @@ class UnderMateScreensaver(unittest.TestCase):
     def env(self, **extra):
         # Nothing but what the daemon itself needs: it hands its programs a list of its own.
         return dict(PATH=os.environ.get("PATH", os.defpath), HOME=self.home.path,
-                    DISPLAY=self.screen.display, LANG="C.UTF-8",
+                    DISPLAY=self.screen.display, LANG="C.UTF-8", XDG_CURRENT_DESKTOP="MATE",
                     XDG_DATA_DIRS=os.path.join(self.home.path, "share") + ":/usr/share", **extra)
 
     def said(self):
