@@ -5,6 +5,8 @@
             as sway:
         process = sway.popen([program], env=sway.env(XDG_CONFIG_HOME=...))
         shot = sway.screenshot("HEADLESS-2")   # an xsession.Screenshot of that output
+        sway.key("x")                          # a key press (wtype)
+        sway.pointer().move(1300, 400)         # a mouse (the test mouse, when built)
 
 Everything lives in one private folder (`home`, owned by the user): the config, the runtime
 folder with the compositor's socket, whatever a test writes there. `close()` (or leaving the
@@ -23,8 +25,10 @@ from dataclasses import dataclass
 sys.path.insert(0, os.path.dirname(__file__))
 from xsession import Screenshot  # noqa: E402
 
+# The test mouse (tests/e2e/wayland/virtual_pointer.c), when built: see SwaySession.pointer.
+POINTER = os.environ.get("PELANDRA_VIRTUAL_POINTER", "")
 BACKGROUND = "#3060c0"  # the desktop's colour, never black, so an uncovered output shows
-TOOLS = ("sway", "swaymsg", "swaybg", "grim")
+TOOLS = ("sway", "swaymsg", "swaybg", "grim", "wtype")
 
 
 @dataclass
@@ -46,7 +50,7 @@ def why_not():
     missing = [tool for tool in TOOLS if not shutil.which(tool)]
     if missing:
         return (f"{', '.join(missing)} not installed (scripts/install-deps.sh installs sway, "
-                "swaybg and grim)")
+                "swaybg, grim and wtype)")
     return None
 
 
@@ -72,10 +76,14 @@ class SwaySession:
         self.give(self.home)
         self.processes = []
         self.log = open(os.path.join(self.home, "sway.log"), "w+b")
-        self.sway = self.popen(["sway", "--config", self.config], env=self._base_env(
+        # A full-screen window is composited like any other ("noscanout"): shown directly,
+        # its buffer never reaches the image grim copies, which then keeps an old frame.
+        debug = ["--debug"] if os.environ.get("PELANDRA_SWAY_DEBUG") else []
+        environment = self._base_env(
             WLR_BACKENDS="headless", WLR_RENDERER="pixman", WLR_LIBINPUT_NO_DEVICES="1",
-            WLR_HEADLESS_OUTPUTS=str(len(self.outputs))), stdout=self.log,
-            stderr=subprocess.STDOUT)
+            WLR_HEADLESS_OUTPUTS=str(len(self.outputs)))
+        self.sway = self.popen(["sway", "-D", "noscanout", *debug, "--config", self.config],
+                               env=environment, stdout=self.log, stderr=subprocess.STDOUT)
         try:
             self.display = self._wait_for_socket(start_timeout)
             self._wait_for_outputs(start_timeout)
@@ -129,9 +137,10 @@ class SwaySession:
 
     # --- Looking and typing ----------------------------------------------------------------
 
-    def screenshot(self, output, keep_as=None):
-        """One output as the compositor shows it, in device pixels."""
-        ppm = self.run(["grim", "-t", "ppm", "-o", output, "-"], timeout=30).stdout
+    def screenshot(self, output, keep_as=None, cursor=False):
+        """One output as the compositor shows it, in device pixels (with the pointer)."""
+        ppm = self.run(["grim", *(["-c"] if cursor else []), "-t", "ppm", "-o", output, "-"],
+                       timeout=30).stdout
         if keep_as:
             with open(keep_as, "wb") as out:
                 out.write(ppm)
@@ -141,6 +150,11 @@ class SwaySession:
         """One key pressed and released on a virtual keyboard of its own (wtype)."""
         # Without the pauses the client sees the keyboard only after the key went down.
         self.run(["wtype", "-s", "300", "-P", name, "-s", "300", "-p", name])
+
+    def pointer(self):
+        """A mouse plugged into the seat until close(): move(x, y) in the layout's logical
+        pixels (all outputs together), click()."""
+        return VirtualPointer(self, POINTER)
 
     def said(self):
         self.log.flush()
@@ -201,3 +215,32 @@ class SwaySession:
 
     def __exit__(self, *exc):
         self.close()
+
+
+class VirtualPointer:
+    def __init__(self, session, program):
+        if not program:
+            raise RuntimeError("no test mouse: PELANDRA_VIRTUAL_POINTER names none")
+        # The layout's extent: absolute moves are fractions of it.
+        self.extent = (max(o.x + o.width // o.scale for o in session.outputs),
+                       max(o.y + o.height // o.scale for o in session.outputs))
+        self.process = session.popen([program], stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                                     text=True)
+        self._answer()
+
+    def _answer(self):
+        if self.process.stdout.readline().strip() != "ok":
+            raise RuntimeError("the test mouse did not start (no virtual pointers here?)")
+
+    def _send(self, line):
+        self.process.stdin.write(line + "\n")
+        self.process.stdin.flush()
+        self._answer()
+        time.sleep(0.3)  # delivered to the clients
+
+    def move(self, x, y):
+        self._send(f"move {x} {y} {self.extent[0]} {self.extent[1]}")
+
+    def click(self):
+        self._send("press")
+        self._send("release")
