@@ -1,6 +1,6 @@
 """The idle watcher on a plain X server (Xvfb): idle from the server's own counter, the show
-after the wait and again after a key ended it; it leaves the session to a running
-XScreenSaver; with no session at all it says so and fails."""
+after the wait and again after a key ended it, the watcher's end with the server; it leaves
+the session to a running XScreenSaver; with no session at all it says so and fails."""
 
 import os
 import pwd
@@ -34,7 +34,7 @@ class WatcherOnX11(unittest.TestCase):
         return subprocess.Popen([SAVER, "--watch"], env=env, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.PIPE, text=True)
 
-    def test_starts_after_the_wait_and_again_after_a_key(self):
+    def test_starts_after_the_wait_again_after_a_key_and_ends_with_the_session(self):
         watcher = self.watch()
         self.addCleanup(watcher.stderr.close)
         self.addCleanup(watcher.wait, 10)
@@ -56,6 +56,8 @@ class WatcherOnX11(unittest.TestCase):
             time.sleep(0.5)
             self.screen.xdotool("key", "x")
             self.assertIn("show ended", next_line(), lines)
+        self.screen.close()  # the session ends
+        self.assertEqual(watcher.wait(timeout=10), 0)
 
     def test_leaves_the_session_to_xscreensaver(self):
         if not shutil.which("xscreensaver"):
