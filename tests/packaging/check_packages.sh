@@ -171,6 +171,15 @@ else
   fail "XScreenSaver runs the installed program from a programs: line naming it"
 fi
 
+if PELANDRA_SAVER="$unpacked/usr/bin/pelandra-saver" PELANDRA_SCREENSAVER_ENTRY="$theme" \
+  python3 "$root/tests/e2e/mate_screensaver_e2e.py" >"$work/mate.log" 2>&1; then
+  grep "skipped" "$work/mate.log" || true
+  pass "MATE's screen saver runs the installed program from the package's theme entry"
+else
+  cat "$work/mate.log"
+  fail "MATE's screen saver runs the installed program from the package's theme entry"
+fi
+
 # --- The Windows zip ----------------------------------------------------------------------------
 mkdir -p "$work/zip"
 unzip -q "$zip" -d "$work/zip"
