@@ -11,7 +11,11 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   python3
   xscreensaver  # the real daemon, for the end-to-end test of the show under it
-  sway swaybg grim wtype qt6-wayland libwayland-dev  # a headless Wayland compositor and a test mouse for it
+  mate-screensaver dbus-daemon libglib2.0-bin strace  # MATE's daemon running the show as a theme
+  libwayland-dev wayland-protocols plasma-wayland-protocols libxcb-sync-dev  # the idle watcher
+  sway swaybg grim wtype qt6-wayland  # a headless Wayland compositor for the Wayland end-to-end tests
+  mutter python3-gi  # GNOME's compositor and its idle monitor, keys through its remote desktop
+  kwin-wayland  # KDE's compositor, whose ext-idle-notify-v1 the watcher is tested on
 )
 # ./test.sh also fuzzes the parsers: clang with its libFuzzer and sanitizer runtimes.
 if [ "${1:-}" = "--fuzzing" ]; then

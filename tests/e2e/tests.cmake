@@ -36,3 +36,20 @@ set_tests_properties(e2e.wayland_e2e PROPERTIES
   ENVIRONMENT "${wayland_env}"
   TIMEOUT 300
   SKIP_REGULAR_EXPRESSION "sway cannot run here")
+
+# The show as a theme of MATE's screen saver, run by the real daemon as an ordinary user.
+add_test(NAME e2e.mate_screensaver_e2e
+         COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/mate_screensaver_e2e.py -v)
+set_tests_properties(e2e.mate_screensaver_e2e PROPERTIES
+  ENVIRONMENT "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>;PELANDRA_SCREENSAVER_ENTRY=${PROJECT_BINARY_DIR}/packaging/screensavers/pelandra-saver.desktop"
+  TIMEOUT 120
+  RESOURCE_LOCK xserver)
+
+# The idle watcher under real compositors, each run as an ordinary user.
+foreach(script watch_sway_e2e watch_mutter_e2e watch_kwin_e2e watch_x11_e2e)
+  add_test(NAME e2e.${script}
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/${script}.py -v)
+  set_tests_properties(e2e.${script} PROPERTIES
+    ENVIRONMENT "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>"
+    TIMEOUT 180)
+endforeach()

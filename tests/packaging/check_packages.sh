@@ -60,8 +60,10 @@ unpacked=$work/root
 dpkg-deb -x "$deb" "$unpacked" && chmod -R a+rX "$unpacked"
 expected=(
   usr/bin/pelandra-saver
+  usr/lib/systemd/user/pelandra-saver-watch.service
   "usr/libexec/xscreensaver/pelandra-saver -> ../../bin/pelandra-saver"
   usr/share/applications/pelandra-saver.desktop
+  usr/share/applications/screensavers/pelandra-saver.desktop
   usr/share/doc/pelandra-saver/changelog.Debian.gz
   usr/share/doc/pelandra-saver/copyright
   usr/share/lintian/overrides/pelandra-saver
@@ -110,12 +112,18 @@ if grep -qx "Name=Pelandra Omnarium Screen Saver Settings" "$entry" &&
 else
   fail "the desktop entry: its name, and pelandra-saver /c"
 fi
+theme=$unpacked/usr/share/applications/screensavers/pelandra-saver.desktop
+check "desktop-file-validate accepts the MATE/XFCE screen-saver entry" desktop-file-validate "$theme"
+check "the watcher's user unit is part of the graphical session and runs pelandra-saver --watch" \
+  grep -qx "PartOf=graphical-session.target" "$unpacked/usr/lib/systemd/user/pelandra-saver-watch.service"
+check "the screen-saver entry runs the hack link, the folder MATE and XFCE run programs from" \
+  grep -qx "Exec=/usr/libexec/xscreensaver/pelandra-saver -root" "$theme"
 manual=$unpacked/usr/share/man/man1/pelandra-saver.1.gz
 man_warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$manual" 2>&1 >/dev/null)
 check "the manual page formats without warnings" test -z "$man_warnings"
 man_text=$(LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$manual" 2>/dev/null)
 missing_sections=0
-for section in NAME SYNOPSIS OPTIONS XSCREENSAVER FILES "EXIT STATUS" PelandrasDir Interval; do
+for section in NAME SYNOPSIS OPTIONS XSCREENSAVER DESKTOPS "IDLE WATCHER" FILES "EXIT STATUS" PelandrasDir Interval Minutes; do
   grep -q "$section" <<<"$man_text" || { echo "manual page lacks $section"; missing_sections=1; }
 done
 check "the manual page tells the command line, settings file and keys, XScreenSaver and exit status" \
@@ -163,6 +171,15 @@ if PELANDRA_HACK_DIR="$unpacked/usr/libexec/xscreensaver" \
 else
   cat "$work/xscreensaver.log"
   fail "XScreenSaver runs the installed program from a programs: line naming it"
+fi
+
+if PELANDRA_SAVER="$unpacked/usr/bin/pelandra-saver" PELANDRA_SCREENSAVER_ENTRY="$theme" \
+  python3 "$root/tests/e2e/mate_screensaver_e2e.py" >"$work/mate.log" 2>&1; then
+  grep "skipped" "$work/mate.log" || true
+  pass "MATE's screen saver runs the installed program from the package's theme entry"
+else
+  cat "$work/mate.log"
+  fail "MATE's screen saver runs the installed program from the package's theme entry"
 fi
 
 # --- The Windows zip ----------------------------------------------------------------------------

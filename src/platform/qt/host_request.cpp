@@ -34,7 +34,10 @@ std::optional<HostRequest> hostRequest(const char* environment,
             ++i;
         }
     }
-    if (!window && environment != nullptr) window = parseWindowId(environment);
+    if (!window && environment != nullptr && *environment != '\0') {
+        window = parseWindowId(environment);
+        if (!window) return HostRequest{HostRequest::Kind::NotAWindow, 0};
+    }
     if (window) return HostRequest{HostRequest::Kind::Window, *window};
     if (root) return HostRequest{HostRequest::Kind::Root, 0};
     return std::nullopt;

@@ -70,6 +70,12 @@ QtPlatform::QtPlatform(int& argc, char** argv)
           if (FormWindow* window = this->window(form)) window->pictureFinished(control);
       }) {
     const auto host = requestedHost(argc, argv, commandLine_);
+    if (host && host->kind == HostRequest::Kind::NotAWindow) {
+        // A locker on Wayland hands over a token that no X window answers to; a show
+        // started full screen instead would cover the locker.
+        printError(u"pelandra-saver: XSCREENSAVER_WINDOW is not an X window id; not starting");
+        endProcess(1);
+    }
     if (QApplication::instance() == nullptr) {
         // A host window is an X window, even in a session that also offers Wayland.
         if (host && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

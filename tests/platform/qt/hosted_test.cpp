@@ -68,6 +68,7 @@ constexpr HostRequest window(uint32_t id) {
     return {HostRequest::Kind::Window, id};
 }
 constexpr HostRequest kRoot{HostRequest::Kind::Root, 0};
+constexpr HostRequest kNotAWindow{HostRequest::Kind::NotAWindow, 0};
 
 class HostRequestTest : public ::testing::TestWithParam<RequestCase> {};
 
@@ -83,13 +84,14 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{"OrdinaryShow", nullptr, {"/s"}, std::nullopt},
         RequestCase{"EnvironmentDecimal", "2097153", {}, window(2097153)},
         RequestCase{"EnvironmentHex", "0x200001", {}, window(0x200001)},
-        RequestCase{"EnvironmentJunk", "abc", {}, std::nullopt},
+        RequestCase{"EnvironmentJunk", "abc", {}, kNotAWindow},
+        RequestCase{"EnvironmentWaylandToken", "wayland-1:0", {"-root"}, kNotAWindow},
         RequestCase{"EnvironmentEmpty", "", {}, std::nullopt},
         RequestCase{"Root", nullptr, {"-root"}, kRoot},
         RequestCase{"RootWithTwoDashes", nullptr, {"--root"}, kRoot},
         RequestCase{"WindowIdWithTwoDashes", nullptr, {"--window-id", "0x2a"}, window(42)},
         RequestCase{"EnvironmentBeforeRoot", "0x2a", {"-root"}, window(42)},
-        RequestCase{"JunkEnvironmentThenRoot", "junk", {"-root"}, kRoot},
+        RequestCase{"JunkEnvironmentThenWindowId", "junk", {"-window-id", "9"}, window(9)},
         RequestCase{"WindowIdArgument", nullptr, {"-window-id", "0x2a"}, window(42)},
         RequestCase{"WindowIdBeforeEnvironment", "7", {"-window-id", "9"}, window(9)},
         RequestCase{"WindowIdBeforeRoot", nullptr, {"-root", "-window-id", "9"}, window(9)},

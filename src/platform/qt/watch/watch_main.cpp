@@ -1,0 +1,100 @@
+#include "platform/qt/watch/watch_main.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/qt/ini_settings.h"
+#include "platform/qt/watch/idle_source.h"
+#include "platform/qt/watch/other_savers.h"
+#include "watch/watcher.h"
+
+namespace pelandra::qt {
+
+namespace {
+
+void say(const std::string& line) {
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+}
+
+// The watcher's port onto this system: the idle source, the settings file, the show as a
+// child process of this same program.
+class SessionPort : public watch::WatchPort {
+  public:
+    explicit SessionPort(IdleSource& source) : source_(source) {
+        // Tests shorten a minute to this many milliseconds.
+        const int shortMinute = qEnvironmentVariableIntValue("PELANDRA_WATCH_MINUTE_MS");
+        if (shortMinute > 0) minuteMs_ = uint32_t(shortMinute);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("XSCREENSAVER_WINDOW"));  // the ordinary show
+        show_.setProcessEnvironment(environment);
+        show_.setProcessChannelMode(QProcess::ForwardedChannels);
+        QObject::connect(&show_, &QProcess::finished, [this](int code, QProcess::ExitStatus how) {
+            if (watcher_ != nullptr) watcher_->showEnded(how == QProcess::NormalExit ? code : -1);
+        });
+    }
+
+    void attach(watch::Watcher& watcher) { watcher_ = &watcher; }
+
+    Text minutesText() override {
+        return IniSettings(IniSettings::defaultFile())
+            .read(watch::kSection, watch::kMinutesKey, u"");
+    }
+
+    void awaitIdle(int32_t minutes) override {
+        source_.awaitIdle(uint32_t(minutes) * minuteMs_, [this] {
+            if (watcher_ != nullptr) watcher_->idle();
+        });
+    }
+
+    bool startShow() override {
+        show_.start(QCoreApplication::applicationFilePath(), {});
+        return show_.waitForStarted();
+    }
+
+    void log(const std::string& line) override { say(line); }
+
+  private:
+    IdleSource& source_;
+    QProcess show_;
+    watch::Watcher* watcher_ = nullptr;
+    uint32_t minuteMs_ = 60'000;
+};
+
+std::unique_ptr<IdleSource> firstIdleSource() {
+    auto ended = [] {
+        say("pelandra-saver: the session has ended");
+        QCoreApplication::exit(0);
+    };
+    if (auto source = waylandIdle(ended)) return source;
+    if (auto source = mutterIdle(ended)) return source;
+    return x11Idle(ended);
+}
+
+}  // namespace
+
+std::optional<int> watchMain(int argc, char** argv) {
+    if (argc < 2 || std::strcmp(argv[1], "--watch") != 0) return std::nullopt;
+    QCoreApplication app(argc, argv);
+    if (const char* other = otherSaverRunning()) {
+        say(std::string("pelandra-saver: ") + other +
+            " runs for this session and starts the screen saver; not watching");
+        return 0;
+    }
+    const std::unique_ptr<IdleSource> source = firstIdleSource();
+    if (!source) {
+        say("pelandra-saver: this session tells no idle time (no Wayland idle protocol, "
+            "no GNOME idle monitor, no X server); not watching");
+        return 1;
+    }
+    SessionPort port(*source);
+    watch::Watcher watcher(port);
+    port.attach(watcher);
+    say(std::string("pelandra-saver: watching for idle through ") + source->name());
+    watcher.start();
+    return QCoreApplication::exec();
+}
+
+}  // namespace pelandra::qt
