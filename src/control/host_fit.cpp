@@ -18,13 +18,6 @@ HostFit fitInto(HostSize layout, HostSize host) {
             int32_t(std::lround((host.height - layout.height * scale) / 2))};
 }
 
-PixelRect pixelsOf(const Twips& where) {
-    const auto pixels = [](float twips) {
-        return int32_t(std::lround(double(twips) / kTwipsPerPixel));
-    };
-    return {pixels(where.left), pixels(where.top), pixels(where.width), pixels(where.height)};
-}
-
 int32_t fitLength(int32_t layout, const HostFit& fit) {
     return int32_t(std::lround(layout * fit.scale));
 }
