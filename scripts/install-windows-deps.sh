@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64
-          wine wine32:i386 wine64 xvfb xauth xdotool imagemagick x11-utils cmake googletest)
+          wine wine32:i386 wine64 xvfb xauth xdotool imagemagick libjpeg-turbo-progs x11-utils cmake
+          googletest)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -83,6 +83,8 @@ for preset in win32 win64; do
     : >"$data/empty.bmp"
     head -c 300 assets/dialog-logo.jpg >"$data/truncated.jpg"
     convert assets/dialog-logo.jpg -interlace JPEG "$data/progressive.jpg"
+    printf '0;\n1;\n2;\n' >"$data/scans"
+    convert assets/dialog-logo.jpg ppm:- | cjpeg -scans "$data/scans" >"$data/multi-scan.jpg"
     convert -size 64x48 xc:white -fill red -draw 'rectangle 0,0 15,11' -quality 95 "$data/corner.jpg"
     if wine "$build/tests/win32_backend_tests.exe" >"$work/backend_tests.log" 2>&1; then
         pass "$preset win32_backend_tests ($(grep -o '[0-9]* tests\? from [0-9]* test suites\? ran' "$work/backend_tests.log"))"

@@ -25,13 +25,6 @@ HostFit fitInto(HostSize layout, HostSize area) {
             int32_t(std::lround((area.height - layout.height * scale) / 2)), area};
 }
 
-PixelRect pixelsOf(const Twips& where) {
-    const auto pixels = [](float twips) {
-        return int32_t(std::lround(double(twips) / kTwipsPerPixel));
-    };
-    return {pixels(where.left), pixels(where.top), pixels(where.width), pixels(where.height)};
-}
-
 int32_t fitLength(int32_t layout, const HostFit& fit) {
     return int32_t(std::lround(layout * fit.scale));
 }

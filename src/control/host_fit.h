@@ -3,6 +3,7 @@
 // 800 x 600 and then shrunk uniformly and centred.
 #pragma once
 
+#include "platform/pixel_geometry.h"
 #include "platform/platform.h"
 
 namespace pelandra {
@@ -19,18 +20,6 @@ HostSize drawnArea(HostSize host, HostSize largestScreen);
 // Shrinks the layout to fit the area (never enlarges it) and centres it there.
 HostFit fitInto(HostSize layout, HostSize area);
 
-// A rectangle in whole pixels.
-struct PixelRect {
-    int32_t left = 0;
-    int32_t top = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    bool operator==(const PixelRect&) const = default;
-};
-
-// Twips to whole pixels at 15 twips a pixel, each value rounded on its own.
-PixelRect pixelsOf(const Twips& where);
-
 // Where a control's layout rectangle is drawn in the host: its edges scaled (so neighbours
 // stay flush), and moved by the offset when it is placed on the window itself rather than
 // inside another control. What backends do with a HostFit.
@@ -40,5 +29,9 @@ int32_t fitLength(int32_t layout, const HostFit& fit);
 // Where a message in place of a box goes: centred on `area` (the photo frame), three
 // quarters of its width and a third of its height.
 Twips noticePlace(const Twips& area);
+// How it looks: bold text, white on dark grey.
+inline constexpr FontSpec kNoticeFont{"MS Sans Serif", 9.75f, true};
+inline constexpr Colour kNoticeBack = 0x00404040;
+inline constexpr Colour kNoticeText = 0x00FFFFFF;
 
 }  // namespace pelandra

@@ -6,15 +6,9 @@
 #include <cstdint>
 #include <span>
 
-namespace pelandra {
+#include "platform/pixel_geometry.h"
 
-struct PixelRect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    bool operator==(const PixelRect&) const = default;
-};
+namespace pelandra {
 
 // Any value outside 1..8 (absent, damaged) means the picture is stored upright.
 int knownOrientation(int orientation);

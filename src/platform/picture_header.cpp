@@ -80,9 +80,16 @@ PictureHeader jpegHeader(const ReadAt& read) {
     PictureHeader header;
     header.format = PictureFormat::Jpeg;
     bool found = false;
+    uint64_t samples = 0;
     walkJpegMarkers(read, [&](uint8_t marker, uint64_t at) {
-        if (marker == 0xDA) throw RuntimeError::invalidPicture();  // image data before a frame
-        if (!isStartOfFrame(marker)) return false;
+        if (marker == 0xDA) {
+            if (!found) throw RuntimeError::invalidPicture();  // image data before a frame
+            // Length, then the number of components this scan holds.
+            const auto scan = bytesAt<3>(read, at);
+            header.multiScan = !header.progressive && scan[2] < header.components;
+            return true;
+        }
+        if (!isStartOfFrame(marker) || found) return false;
         const auto frame = bytesAt<8>(read, at);  // length, precision, height, width, count
         header.height = bigEndian(&frame[3], 2);
         header.width = bigEndian(&frame[5], 2);
@@ -91,6 +98,7 @@ PictureHeader jpegHeader(const ReadAt& read) {
         if (header.width == 0 || header.height == 0 || header.components == 0) {
             throw RuntimeError::invalidPicture();
         }
+        header.bytesPerPixel = std::max<uint32_t>(4, uint32_t(header.components));
         std::vector<uint8_t> sampling(size_t(header.components) * 3);
         if (read(at + 8, sampling) != sampling.size()) throw RuntimeError::invalidPicture();
         int maxH = 1, maxV = 1;
@@ -100,26 +108,33 @@ PictureHeader jpegHeader(const ReadAt& read) {
             maxH = std::max(maxH, h);
             maxV = std::max(maxV, v);
         }
-        // Each component is kept in whole 8 x 8 blocks at its own sampling; a progressive
-        // decoder holds two bytes for every coefficient until the last scan.
-        uint64_t samples = 0;
+        // Each component is kept in whole 8 x 8 blocks at its own sampling.
         for (int c = 0; c < header.components; ++c) {
             const int h = sampling[size_t(c) * 3 + 1] >> 4, v = sampling[size_t(c) * 3 + 1] & 15;
             const uint64_t blocksWide = (uint64_t(header.width) * h + maxH * 8 - 1) / (maxH * 8);
             const uint64_t blocksHigh = (uint64_t(header.height) * v + maxV * 8 - 1) / (maxV * 8);
             samples += blocksWide * blocksHigh * 64;
         }
-        header.decoderBytes =
-            header.progressive ? samples * 2 : samples / (kJpegSmallestScale * kJpegSmallestScale);
         found = true;
-        return true;
+        return false;  // on to the first scan
     });
     if (!found) throw RuntimeError::invalidPicture();
+    // A picture in several scans is held as two bytes for every coefficient until the last
+    // one; a single scan is decoded a few rows at a time, at an eighth of its size at most.
+    header.decoderBytes = header.progressive || header.multiScan
+                              ? samples * 2
+                              : samples / (kJpegSmallestScale * kJpegSmallestScale);
     return header;
 }
 
 void setFullDecode(PictureHeader& header) {
-    header.decoderBytes = uint64_t(header.width) * header.height * 4;
+    header.decoderBytes = uint64_t(header.width) * header.height * header.bytesPerPixel;
+}
+
+// PNG: bytes of one pixel of the colour type at the bit depth, as its decoder keeps them.
+uint32_t pngBytesPerPixel(uint8_t depth, uint8_t colourType) {
+    const uint32_t channels = colourType == 2 ? 3 : colourType == 4 ? 2 : colourType == 6 ? 4 : 1;
+    return std::max<uint32_t>(4, channels * (depth > 8 ? 2 : 1));
 }
 
 }  // namespace
@@ -133,12 +148,13 @@ PictureHeader readPictureHeader(const ReadAt& read) {
     PictureHeader header;
     if (starts({0xFF, 0xD8})) return jpegHeader(read);
     if (starts({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})) {
-        if (got < 24 || !std::equal(head.begin() + 12, head.begin() + 16, "IHDR")) {
+        if (got < 26 || !std::equal(head.begin() + 12, head.begin() + 16, "IHDR")) {
             throw RuntimeError::invalidPicture();
         }
         header.format = PictureFormat::Png;
         header.width = bigEndian(&head[16], 4);
         header.height = bigEndian(&head[20], 4);
+        header.bytesPerPixel = pngBytesPerPixel(head[24], head[25]);
     } else if (starts({'G', 'I', 'F', '8'})) {
         if (got < 10) throw RuntimeError::invalidPicture();
         header.format = PictureFormat::Gif;
@@ -164,13 +180,25 @@ PictureHeader readPictureHeader(const ReadAt& read) {
     return header;
 }
 
-void checkPictureLimits(const PictureHeader& header) {
+void checkPictureLimits(const PictureHeader& header, DecoderScaling scaling) {
     const uint64_t pixels = uint64_t(header.width) * header.height;
     const uint64_t maxPixels =
         header.format == PictureFormat::Jpeg ? kMaxJpegPixels : kMaxOtherPixels;
-    if (pixels > maxPixels || header.decoderBytes > kMaxDecoderBytes) {
-        throw RuntimeError::invalidPicture();
+    uint64_t bytes = header.decoderBytes;
+    if (scaling == DecoderScaling::AfterDecoding) {
+        // Measured under Wine: a 40-megapixel PNG took 330 MiB, a 16-bit one of 30
+        // megapixels up to 490 MiB.
+        bytes = std::max(bytes, 2 * pixels * std::max<uint32_t>(4, header.bytesPerPixel));
     }
+    if (pixels > maxPixels || bytes > kMaxDecoderBytes) throw RuntimeError::invalidPicture();
+}
+
+PictureHeader decodedPictureHeader(uint32_t width, uint32_t height) {
+    PictureHeader header;
+    header.width = width;
+    header.height = height;
+    setFullDecode(header);
+    return header;
 }
 
 bool jpegIsComplete(const ReadAt& read) {

@@ -16,12 +16,22 @@ struct PictureHeader {
     PictureFormat format = PictureFormat::Unknown;
     uint32_t width = 0;
     uint32_t height = 0;
-    // JPEG: a progressive picture keeps every coefficient until its last scan.
+    // JPEG: a progressive picture keeps every coefficient until its last scan, and so does a
+    // baseline one whose first scan holds fewer than all of its components (multi-scan).
     bool progressive = false;
+    bool multiScan = false;
     int components = 0;
-    // The memory a decoder is expected to need for the whole picture, in bytes.
+    // Bytes of one pixel as the format's decoder holds the picture at full size, at least
+    // four (a 16-bit PNG takes up to eight).
+    uint32_t bytesPerPixel = 4;
+    // The memory a decoder that scales while it decodes needs for the whole picture, in bytes.
     uint64_t decoderBytes = 0;
 };
+
+// Whether the decoder reads the picture at the size it is shown (libjpeg scales a JPEG by
+// up to 1/8 while decoding) or always at its full size, scaling afterwards (the Windows
+// Imaging Component's codecs under its scaler).
+enum class DecoderScaling { WhileDecoding, AfterDecoding };
 
 // Reads up to `buffer.size()` bytes at `offset`; returns how many it read (fewer at the
 // end of the file). The picture files are read, never mapped: a disc taken out while a
@@ -34,10 +44,15 @@ using ReadAt = std::function<size_t(uint64_t offset, std::span<uint8_t> buffer)>
 PictureHeader readPictureHeader(const ReadAt& read);
 
 // Throws RuntimeError 481 (Invalid picture) when the header asks for more than a photo of
-// this library can: over 150 million pixels for a JPEG (its decoder scales while it
-// decodes), over 40 million for the others, or over 256 MiB of decoder memory. A 24-megapixel
-// progressive photo passes.
-void checkPictureLimits(const PictureHeader& header);
+// this library can: over 150 million pixels for a JPEG, over 40 million for the others, or
+// over 256 MiB of decoder memory. A decoder scaling afterwards holds the full-size picture
+// and about as much again for its working copies. A 24-megapixel photo passes either way.
+void checkPictureLimits(const PictureHeader& header,
+                        DecoderScaling scaling = DecoderScaling::WhileDecoding);
+
+// The header of a picture whose format has no header rule, from the size its decoder found,
+// to be held to the same limits.
+PictureHeader decodedPictureHeader(uint32_t width, uint32_t height);
 
 // A JPEG's image data ends with its end-of-image marker; a file cut short does not, and
 // decoders then show it half grey. Marker segments before the data are skipped by their

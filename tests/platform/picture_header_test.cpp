@@ -35,9 +35,10 @@ void segment(Bytes& to, uint8_t marker, const Bytes& body) {
 }
 
 // A JPEG as far as its headers go: a frame of `width` x `height` with the components'
-// sampling factors (H << 4 | V), one scan of a few data bytes and the end marker.
+// sampling factors (H << 4 | V), a first scan of a few data bytes holding `scanned`
+// components (all when 0) and the end marker.
 Bytes jpeg(uint8_t frameMarker, uint16_t width, uint16_t height, Bytes sampling,
-           bool complete = true) {
+           bool complete = true, uint8_t scanned = 0) {
     Bytes file{0xFF, 0xD8};
     segment(file, 0xE0, {'J', 'F', 'I', 'F', 0});
     Bytes frame{8,
@@ -48,10 +49,23 @@ Bytes jpeg(uint8_t frameMarker, uint16_t width, uint16_t height, Bytes sampling,
                 uint8_t(sampling.size())};
     for (size_t c = 0; c < sampling.size(); ++c) append(frame, {uint8_t(c + 1), sampling[c], 0});
     segment(file, frameMarker, frame);
-    segment(file, 0xDA, {1, 1, 0, 0, 63, 0});
+    const auto count = uint8_t(scanned != 0 ? scanned : sampling.size());
+    Bytes scan{count};
+    for (uint8_t c = 0; c < count; ++c) append(scan, {uint8_t(c + 1), 0});
+    append(scan, {0, 63, 0});
+    segment(file, 0xDA, scan);
     append(file, {0x12, 0xFF, 0x00, 0x34, 0xFF, 0xD0, 0x56});
     if (complete) append(file, {0xFF, 0xD9});
     return file;
+}
+
+bool admitted(const PictureHeader& header, DecoderScaling scaling) {
+    try {
+        checkPictureLimits(header, scaling);
+        return true;
+    } catch (const RuntimeError&) {
+        return false;
+    }
 }
 
 constexpr uint8_t kBaseline = 0xC0, kProgressive = 0xC2;
@@ -62,17 +76,27 @@ TEST(PictureHeader, JpegFramesAndTheDecoderMemoryTheyNeed) {
         const char* what;
         Bytes file;
         uint32_t width, height;
-        bool progressive;
-        bool admitted;
+        bool progressive, multiScan;
+        bool scaledWhileDecoding, scaledAfterwards;  // admitted by a decoder that does so
     } cases[] = {
-        {"24 MP progressive photo", jpeg(kProgressive, 6000, 4000, k420), 6000, 4000, true, true},
-        {"24 MP baseline photo", jpeg(kBaseline, 6000, 4000, k420), 6000, 4000, false, true},
+        {"24 MP progressive photo", jpeg(kProgressive, 6000, 4000, k420), 6000, 4000, true, false,
+         true, true},
+        {"24 MP baseline photo", jpeg(kBaseline, 6000, 4000, k420), 6000, 4000, false, false, true,
+         true},
         {"12000 x 12000 progressive", jpeg(kProgressive, 12000, 12000, k420), 12000, 12000, true,
-         false},
+         false, false, false},
+        {"12000 x 12000 baseline", jpeg(kBaseline, 12000, 12000, k420), 12000, 12000, false, false,
+         true, false},
+        {"12000 x 12000 baseline, a scan per component",
+         jpeg(kBaseline, 12000, 12000, k420, true, 1), 12000, 12000, false, true, false, false},
+        {"grey baseline, its one scan", jpeg(kBaseline, 12000, 12000, {0x11}, true, 1), 12000,
+         12000, false, false, true, false},
         {"CMYK 8000 x 8000 progressive", jpeg(kProgressive, 8000, 8000, kCmyk), 8000, 8000, true,
-         false},
-        {"60000 x 60000 baseline", jpeg(kBaseline, 60000, 60000, k420), 60000, 60000, false, false},
-        {"small progressive", jpeg(kProgressive, 613, 366, {0x11}), 613, 366, true, true},
+         false, false, false},
+        {"60000 x 60000 baseline", jpeg(kBaseline, 60000, 60000, k420), 60000, 60000, false, false,
+         false, false},
+        {"small progressive", jpeg(kProgressive, 613, 366, {0x11}), 613, 366, true, false, true,
+         true},
     };
     for (const auto& c : cases) {
         const auto header = readPictureHeader(readerOf(c.file));
@@ -80,11 +104,9 @@ TEST(PictureHeader, JpegFramesAndTheDecoderMemoryTheyNeed) {
         EXPECT_EQ(header.width, c.width) << c.what;
         EXPECT_EQ(header.height, c.height) << c.what;
         EXPECT_EQ(header.progressive, c.progressive) << c.what;
-        if (c.admitted) {
-            EXPECT_NO_THROW(checkPictureLimits(header)) << c.what;
-        } else {
-            EXPECT_THROW(checkPictureLimits(header), RuntimeError) << c.what;
-        }
+        EXPECT_EQ(header.multiScan, c.multiScan) << c.what;
+        EXPECT_EQ(admitted(header, DecoderScaling::WhileDecoding), c.scaledWhileDecoding) << c.what;
+        EXPECT_EQ(admitted(header, DecoderScaling::AfterDecoding), c.scaledAfterwards) << c.what;
     }
     // About two bytes for every coefficient of a 4:2:0 picture: 24 M luma + 12 M chroma.
     const auto photo = readPictureHeader(readerOf(jpeg(kProgressive, 6000, 4000, k420)));
@@ -132,6 +154,36 @@ TEST(PictureHeader, OtherFormatsGiveTheirSizesAndUnknownOnesNone) {
     EXPECT_THROW(checkPictureLimits(readPictureHeader(readerOf(huge))), RuntimeError);
     png.resize(20);
     EXPECT_THROW(readPictureHeader(readerOf(png)), RuntimeError);
+}
+
+// A PNG's signature and header chunk: `width` x `height` at the bit depth and colour type.
+Bytes png(uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType) {
+    Bytes file{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0,     0,          13, 'I', 'H', 'D',
+               'R',  0,   0,   0,   0,    0,    0,    0,    0, depth, colourType, 0,  0,   0};
+    for (int i = 0; i < 4; ++i) {
+        file[size_t(16 + i)] = uint8_t(width >> (24 - 8 * i));
+        file[size_t(20 + i)] = uint8_t(height >> (24 - 8 * i));
+    }
+    return file;
+}
+
+TEST(PictureHeader, FullSizeDecodesArePricedByTheirPixelsAsDecoded) {
+    const struct {
+        const char* what;
+        Bytes file;
+        bool scaledWhileDecoding, scaledAfterwards;
+    } cases[] = {
+        {"24 MP RGB", png(6000, 4000, 8, 2), true, true},
+        {"16-bit RGBA 5500 x 5500", png(5500, 5500, 16, 6), true, false},
+        {"16-bit RGBA 4000 x 3000", png(4000, 3000, 16, 6), true, true},
+        {"40 MP RGBA", png(7000, 5700, 8, 6), true, false},
+        {"41 MP grey", png(7000, 5900, 8, 0), false, false},
+    };
+    for (const auto& c : cases) {
+        const auto header = readPictureHeader(readerOf(c.file));
+        EXPECT_EQ(admitted(header, DecoderScaling::WhileDecoding), c.scaledWhileDecoding) << c.what;
+        EXPECT_EQ(admitted(header, DecoderScaling::AfterDecoding), c.scaledAfterwards) << c.what;
+    }
 }
 
 TEST(JpegComplete, TheImageDataMustReachItsEndMarker) {

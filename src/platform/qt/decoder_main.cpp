@@ -1,5 +1,6 @@
 #include "decoder_main.h"
 
+#include <fcntl.h>
 #include <malloc.h>
 #include <sys/mman.h>
 #include <sys/prctl.h>
@@ -8,8 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -17,7 +21,9 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
 
+#include "platform/qt/decoder_lockdown.h"
 #include "platform/qt/decoder_protocol.h"
 #include "platform/qt/picture_loader.h"
 
@@ -48,34 +54,52 @@ void limitAddressSpace() {
 }
 
 // Test hooks, only with PELANDRA_DECODER_FAULTS set: a file whose name contains
-// "decoder-abort" crashes the decoder, "decoder-hang" never finishes and "decoder-hog"
-// allocates far more than any photo needs.
-void injectFault(const std::string& path) {
+// "decoder-abort" crashes the decoder, "decoder-hang" never finishes, "decoder-hog"
+// allocates far more than any photo needs, "decoder-shrink" shrinks the pixel memory it
+// shares with the show before it answers, and "decoder-escape" tries to read a file by
+// name, make a socket and start a program (crashing when any of them works) before it
+// decodes as usual. PELANDRA_DECODER_FAULTS=no-lock-down acts as a failed lock-down.
+bool faultsEnabled() {
     static const bool enabled = std::getenv("PELANDRA_DECODER_FAULTS") != nullptr;
-    if (!enabled) return;
-    const std::string name = path.substr(path.find_last_of('/') + 1);
-    if (name.find("decoder-abort") != std::string::npos) {
+    return enabled;
+}
+
+void injectFault(const std::string& name) {
+    if (!faultsEnabled()) return;
+    const auto named = [&](const char* fault) { return name.find(fault) != std::string::npos; };
+    if (named("decoder-abort")) {
         const rlimit none{0, 0};
         setrlimit(RLIMIT_CORE, &none);
         std::abort();
     }
-    if (name.find("decoder-hang") != std::string::npos) {
+    if (named("decoder-hang")) {
         while (true) pause();
     }
-    if (name.find("decoder-hog") != std::string::npos) {
+    if (named("decoder-hog")) {
         constexpr size_t kHog = size_t(2) << 30;
         auto* hog = static_cast<volatile char*>(std::malloc(kHog));
         if (hog == nullptr) throw std::bad_alloc();
         for (size_t at = 0; at < kHog; at += 4096) hog[at] = 1;
         std::free(const_cast<char*>(hog));
     }
+    if (named("decoder-escape")) {
+        if (::open("/etc/passwd", O_RDONLY | O_CLOEXEC) >= 0 ||
+            ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0) >= 0 ||
+            ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0) >= 0) {
+            std::abort();
+        }
+        char program[] = "/bin/true";
+        char* const arguments[] = {program, nullptr};
+        execv(program, arguments);  // returns only when refused
+    }
 }
 
-DecodeAnswer decodeInto(const std::string& path, QSize target, uchar* pixels, size_t capacity) {
+DecodeAnswer decodeInto(int file, const std::string& name, QSize target, uchar* pixels,
+                        size_t capacity) {
     try {
-        injectFault(path);
+        injectFault(name);
         const QImage picture =
-            loadPictureAtSize(path, target).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            loadPictureAtSize(file, target).convertToFormat(QImage::Format_ARGB32_Premultiplied);
         const size_t row = size_t(picture.width()) * 4;
         if (picture.isNull() || row * size_t(picture.height()) > capacity) {
             throw RuntimeError::invalidPicture();
@@ -91,21 +115,82 @@ DecodeAnswer decodeInto(const std::string& path, QSize target, uchar* pixels, si
     }
 }
 
-int serve(int socket, uchar* pixels, size_t capacity) {
+// One request: its size, the file's name, and the open file (-1 when none came with it).
+struct Request {
+    DecodeRequest size;
+    std::string name;
+    int file = -1;
+};
+
+// False when the show has gone.
+bool receive(int socket, Request& request) {
     std::array<char, sizeof(DecodeRequest) + kMaxPathBytes> message{};
+    alignas(cmsghdr) std::array<char, CMSG_SPACE(sizeof(int))> control{};
     while (true) {
-        const ssize_t got = recv(socket, message.data(), message.size(), 0);
+        iovec part{message.data(), message.size()};
+        msghdr header{};
+        header.msg_iov = &part;
+        header.msg_iovlen = 1;
+        header.msg_control = control.data();
+        header.msg_controllen = control.size();
+        const ssize_t got = recvmsg(socket, &header, MSG_CMSG_CLOEXEC);
         if (got < 0 && errno == EINTR) continue;
-        if (got < ssize_t(sizeof(DecodeRequest))) return 0;  // the show has gone
-        DecodeRequest request;
-        std::memcpy(&request, message.data(), sizeof request);
-        const std::string path(message.data() + sizeof request, size_t(got) - sizeof request);
-        const DecodeAnswer answer =
-            decodeInto(path, QSize(int(request.width), int(request.height)), pixels, capacity);
+        if (got < ssize_t(sizeof(DecodeRequest))) return false;
+        request.file = -1;
+        for (cmsghdr* item = CMSG_FIRSTHDR(&header); item != nullptr;
+             item = CMSG_NXTHDR(&header, item)) {
+            if (item->cmsg_level == SOL_SOCKET && item->cmsg_type == SCM_RIGHTS &&
+                item->cmsg_len == CMSG_LEN(sizeof(int))) {
+                std::memcpy(&request.file, CMSG_DATA(item), sizeof(int));
+            }
+        }
+        std::memcpy(&request.size, message.data(), sizeof request.size);
+        request.name.assign(message.data() + sizeof request.size,
+                            size_t(got) - sizeof request.size);
+        return true;
+    }
+}
+
+int serve(int socket, int pixelsFd, uchar* pixels, size_t capacity, bool fenced) {
+    Request request;
+    while (receive(socket, request)) {
+        DecodeAnswer answer{RuntimeError::invalidPicture().number, 0, 0};
+        if (fenced && request.file >= 0) {
+            answer = decodeInto(request.file, request.name,
+                                QSize(int(request.size.width), int(request.size.height)), pixels,
+                                capacity);
+        }
+        if (faultsEnabled() && request.name.find("decoder-shrink") != std::string::npos) {
+            [[maybe_unused]] const int shrunk = ftruncate(pixelsFd, 0);  // the pixels written
+        }
+        if (request.file >= 0) ::close(request.file);
         malloc_trim(0);  // a big photo's buffers are not kept while the show waits
         if (send(socket, &answer, sizeof answer, MSG_NOSIGNAL) != ssize_t(sizeof answer)) {
             return 0;
         }
+    }
+    return 0;
+}
+
+// Every codec the decoder may need is loaded and has run once, while libraries can still
+// be opened: afterwards nothing can be.
+void loadCodecs() {
+    QImageReader::supportedImageFormats();  // loads every image format plugin
+    QImage sample(16, 16, QImage::Format_RGB32);
+    sample.fill(Qt::gray);
+    for (const char* format : {"jpeg", "png", "bmp"}) {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QImageWriter(&buffer, format).write(sample);
+        buffer.close();
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(true);
+        reader.setScaledSize(QSize(8, 8));
+        const QImage read = reader.read().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+        [[maybe_unused]] const QImage scaled =
+            read.scaled(4, 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
 }
 
@@ -116,6 +201,8 @@ std::optional<int> decoderMain(int argc, char** argv) {
     const int socket = std::atoi(argv[2]);
     const int pixelsFd = std::atoi(argv[3]);
     const pid_t parent = pid_t(std::atol(argv[4]));
+    // Namespaces can only be left while the process has a single thread.
+    const bool ownNamespaces = leaveSharedNamespaces();
     // Dies with the show, however the show ends; a show that ended before this line ran
     // has left the decoder to another parent.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -129,7 +216,20 @@ std::optional<int> decoderMain(int argc, char** argv) {
     if (pixels == MAP_FAILED) _exit(1);
 
     QCoreApplication app(argc, argv);  // finds the image format plugins
-    const int status = serve(socket, static_cast<uchar*>(pixels), capacity);
+    loadCodecs();
+    std::string refusal = lockDown(ownNamespaces);
+    if (refusal.empty() && faultsEnabled() &&
+        std::string_view(std::getenv("PELANDRA_DECODER_FAULTS")) == "no-lock-down") {
+        refusal = "asked to fail by PELANDRA_DECODER_FAULTS";
+    }
+    if (!refusal.empty()) {
+        std::fprintf(stderr,
+                     "pelandra-saver: the picture decoder could not be fenced (%s); "
+                     "it decodes no pictures\n",
+                     refusal.c_str());
+    }
+    const int status =
+        serve(socket, pixelsFd, static_cast<uchar*>(pixels), capacity, refusal.empty());
     std::fflush(stderr);
     _exit(status);  // nothing to tidy: the mapping and the socket go with the process
 }

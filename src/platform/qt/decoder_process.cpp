@@ -37,8 +37,9 @@ DecoderProcess::~DecoderProcess() {
     stop();
 }
 
-void DecoderProcess::decode(std::string path, QSize target, Done done) {
-    Job job{std::move(path), target.expandedTo(QSize(1, 1)), std::move(done), ++serials_};
+void DecoderProcess::decode(PictureFile file, std::string path, QSize target, Done done) {
+    Job job{std::move(file), std::move(path), target.expandedTo(QSize(1, 1)), std::move(done),
+            ++serials_};
     if (current_) {
         waiting_ = std::move(job);
         return;
@@ -48,11 +49,15 @@ void DecoderProcess::decode(std::string path, QSize target, Done done) {
 }
 
 bool DecoderProcess::start(size_t capacity) {
-    const int pixels = memfd_create("pelandra-pixels", MFD_CLOEXEC);
+    const int pixels = memfd_create("pelandra-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     if (pixels < 0) return false;
     int sockets[2] = {-1, -1};
     void* mapped = MAP_FAILED;
-    if (ftruncate(pixels, off_t(capacity)) == 0) {
+    // Sealed at its size before it is mapped: a decoder that shrank it would otherwise
+    // crash the show at its next copy of the pixels. Memory without the seals is refused.
+    constexpr int kSeals = F_SEAL_SHRINK | F_SEAL_GROW | F_SEAL_SEAL;
+    if (ftruncate(pixels, off_t(capacity)) == 0 && fcntl(pixels, F_ADD_SEALS, kSeals) == 0 &&
+        (fcntl(pixels, F_GET_SEALS) & kSeals) == kSeals) {
         mapped = mmap(nullptr, capacity, PROT_READ, MAP_SHARED, pixels, 0);
     }
     if (mapped == MAP_FAILED ||
@@ -140,24 +145,35 @@ void DecoderProcess::reapDying() {
     }
 }
 
+// The request, its file's name and the open file, in one datagram.
+bool DecoderProcess::sendCurrent(const Job& job) {
+    DecodeRequest request{uint32_t(job.target.width()), uint32_t(job.target.height())};
+    const size_t nameBytes = std::min(job.path.size(), kMaxPathBytes);
+    iovec parts[] = {{&request, sizeof request}, {const_cast<char*>(job.path.data()), nameBytes}};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(int))] = {};
+    msghdr message{};
+    message.msg_iov = parts;
+    message.msg_iovlen = 2;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    cmsghdr* file = CMSG_FIRSTHDR(&message);
+    file->cmsg_level = SOL_SOCKET;
+    file->cmsg_type = SCM_RIGHTS;
+    file->cmsg_len = CMSG_LEN(sizeof(int));
+    const int fd = job.file.fd();
+    std::memcpy(CMSG_DATA(file), &fd, sizeof fd);
+    const auto bytes = ssize_t(sizeof request + nameBytes);
+    return sendmsg(socket_, &message, MSG_NOSIGNAL | MSG_DONTWAIT) == bytes;
+}
+
 void DecoderProcess::sendCurrent() {
     const Job& job = *current_;
-    if (job.path.size() > kMaxPathBytes) {
-        finishSoon(RuntimeError::pathFileAccess());  // no such file can exist
-        return;
-    }
     const size_t needed = std::max(bytesFor(job.target), kFrameBytes);
     if (needed > capacity_) stop();
-
-    DecodeRequest request{uint32_t(job.target.width()), uint32_t(job.target.height())};
-    std::vector<char> message(sizeof request + job.path.size());
-    std::memcpy(message.data(), &request, sizeof request);
-    std::memcpy(message.data() + sizeof request, job.path.data(), job.path.size());
     // A decoder that died while idle is only found out here: start another, once.
     for (int attempt = 0; attempt < 2; ++attempt) {
         if (pid_ == 0 && !start(needed)) break;
-        if (send(socket_, message.data(), message.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
-            ssize_t(message.size())) {
+        if (sendCurrent(job)) {
             deadline_.start(timeLimit_);
             return;
         }

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/qt/picture_file.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {
@@ -36,10 +37,10 @@ class DecoderProcess : public QObject {
     DecoderProcess(const DecoderProcess&) = delete;
     DecoderProcess& operator=(const DecoderProcess&) = delete;
 
-    // Decodes the file at `path` (UTF-8) to `target`, then calls `done` from the event
-    // loop. One picture decodes at a time: a request made meanwhile waits for it, taking the
-    // place of one waiting already, whose `done` is never called.
-    void decode(std::string path, QSize target, Done done);
+    // Decodes the open `file` (named `path`, UTF-8) to `target`, then calls `done` from the
+    // event loop. One picture decodes at a time: a request made meanwhile waits for it,
+    // taking the place of one waiting already, whose `done` is never called.
+    void decode(PictureFile file, std::string path, QSize target, Done done);
 
     // How long one picture may take before the decoder is killed.
     void setTimeLimit(std::chrono::milliseconds limit) { timeLimit_ = limit; }
@@ -48,6 +49,7 @@ class DecoderProcess : public QObject {
 
   private:
     struct Job {
+        PictureFile file;
         std::string path;
         QSize target;
         Done done;
@@ -57,6 +59,7 @@ class DecoderProcess : public QObject {
     bool start(size_t capacity);
     void stop();
     void sendCurrent();
+    bool sendCurrent(const Job& job);
     void onAnswer();
     void finish(std::optional<RuntimeError> failure, QImage picture);
     void finishSoon(RuntimeError failure);

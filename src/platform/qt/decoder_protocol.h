@@ -1,5 +1,6 @@
 // What the show and its picture decoder process say to each other over their socket (one
-// datagram per message); the pixels themselves travel through shared memory.
+// datagram per message); the pixels themselves travel through shared memory. The decoder
+// opens nothing: the show hands it each picture file open, with the request.
 #pragma once
 
 #include <cstddef>
@@ -16,14 +17,16 @@ inline constexpr char kDecoderMode[] = "--picture-decoder";
 // A file name longer than the system's longest path could never be opened.
 inline constexpr size_t kMaxPathBytes = 4096;
 
-// Followed in the same datagram by the path's bytes (UTF-8, no terminator).
+// Followed in the same datagram by the file's name (UTF-8, no terminator; only the test
+// hooks read it) and carries the open file as an SCM_RIGHTS descriptor.
 struct DecodeRequest {
     uint32_t width = 0;  // the size to decode to
     uint32_t height = 0;
 };
 
 // Pixels: `height` rows of `width` premultiplied ARGB32 values, from the start of the
-// shared memory.
+// shared memory. The show seals that memory against shrinking and growing before it maps it,
+// so whatever the decoder does to it, the show's copy of the pixels cannot fault.
 struct DecodeAnswer {
     int32_t status = 0;  // 0, or the number of the RuntimeError decoding met
     uint32_t width = 0;

@@ -1,17 +1,14 @@
 #include "design_style.h"
 
 #include <QFile>
-#include <algorithm>
-#include <cmath>
+
+#include "platform/pixel_geometry.h"
 
 namespace pelandra::qt {
 
-int pixels(float twips) {
-    return int(std::lround(double(twips) / kTwipsPerPixel));
-}
-
 QRect pixelRect(const Twips& where) {
-    return {pixels(where.left), pixels(where.top), pixels(where.width), pixels(where.height)};
+    const PixelRect rect = pixelsOf(where);
+    return {rect.left, rect.top, rect.width, rect.height};
 }
 
 QColor colourOf(Colour colour) {
@@ -26,7 +23,7 @@ QFont fontOf(const FontSpec& wanted, double scale) {
         {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"), QStringLiteral("Sans")});
     font.setStyleHint(QFont::SansSerif);
     const float points = wanted.points > 0 ? wanted.points : 8.25f;
-    font.setPixelSize(std::max(1, int(std::lround(double(points) * 96.0 / 72.0 * scale))));
+    font.setPixelSize(fontPixelHeight(points, scale));
     font.setBold(wanted.bold || wanted.name == "System");
     return font;
 }

@@ -8,11 +8,11 @@
 #include <string_view>
 
 #include "platform/design.h"
+#include "platform/pixel_geometry.h"
 
 namespace pelandra::qt {
 
-// 15 twips to one device-independent pixel.
-int pixels(float twips);
+// A place in twips as a rectangle of device-independent pixels (pixel_geometry.h).
 QRect pixelRect(const Twips& where);
 
 // 0x00BBGGRR to a colour (kSystemButtonText is resolved by the caller).

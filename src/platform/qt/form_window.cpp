@@ -11,10 +11,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "control/host_fit.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/window_system.h"
+#include "platform/tab_order.h"
 
 namespace pelandra::qt {
 
@@ -54,7 +56,7 @@ FormWindow::FormWindow(const FormDesign& design, EventSink& sink)
     palette.setColor(QPalette::Window, colourOf(design.backColour));
     setPalette(palette);
     setAutoFillBackground(true);
-    resize(pixels(design.clientWidth), pixels(design.clientHeight));
+    resize(pixelsOf(design.clientWidth), pixelsOf(design.clientHeight));
 
     if (style_ == WindowStyle::FullScreen) {
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -147,19 +149,14 @@ void FormWindow::place(std::string_view control, const Twips& where) {
 }
 
 void FormWindow::orderTabs(const FormDesign& design) {
-    std::vector<const ControlDesign*> focusable;
-    for (const ControlDesign& control : design.controls) {
-        if (takesFocus(control)) focusable.push_back(&control);
-    }
-    std::stable_sort(focusable.begin(), focusable.end(),
-                     [](const auto* a, const auto* b) { return a->tabIndex < b->tabIndex; });
     QWidget* previous = nullptr;
-    for (const ControlDesign* control : focusable) {
+    for (const ControlDesign* control : tabOrder(design.controls)) {
+        if (!takesFocus(*control)) continue;
         QWidget* widget = this->control(control->name);
         if (previous != nullptr) setTabOrder(previous, widget);
+        if (previous == nullptr) firstFocus_ = widget;
         previous = widget;
     }
-    if (!focusable.empty()) firstFocus_ = this->control(focusable.front()->name);
 }
 
 QWidget* FormWindow::control(std::string_view control) const {
@@ -217,8 +214,8 @@ void FormWindow::setNotice(const QString& text, const Twips& where) {
         notice_->setWordWrap(true);
         notice_->setAutoFillBackground(true);
         QPalette palette = notice_->palette();
-        palette.setColor(QPalette::Window, QColor(0x40, 0x40, 0x40));
-        palette.setColor(QPalette::WindowText, Qt::white);
+        palette.setColor(QPalette::Window, colourOf(kNoticeBack));
+        palette.setColor(QPalette::WindowText, colourOf(kNoticeText));
         notice_->setPalette(palette);
     }
     notice_->setText(text);
@@ -229,7 +226,7 @@ void FormWindow::setNotice(const QString& text, const Twips& where) {
 }
 
 void FormWindow::placeNotice() {
-    notice_->setFont(fontOf({"MS Sans Serif", 9.75f, true}, projection_.scale));
+    notice_->setFont(fontOf(kNoticeFont, projection_.scale));
     const int margin = projection_.length(12);
     notice_->setContentsMargins(margin, margin, margin, margin);
     notice_->setGeometry(projection_.onWindow(pixelRect(noticeWhere_)));

@@ -1,7 +1,5 @@
 #include "picture_loader.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -10,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/picture_header.h"
+#include "platform/qt/picture_file.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {
@@ -19,74 +18,71 @@ namespace {
 // Memory Qt's decoders may allocate for one picture's pixels.
 constexpr int kAllocationLimitMiB = 256;
 
-RuntimeError openError(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return RuntimeError::fileNotFound();
-        case EACCES:
-        case EPERM:
-            return RuntimeError::permissionDenied();
-        default:
-            return RuntimeError::pathFileAccess();
-    }
-}
-
-// The file, opened for reading; only regular files, so a fifo or a device can never block.
-class PictureFile {
-  public:
-    explicit PictureFile(const std::string& path)
-        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
-        if (fd_ < 0) throw openError(errno);
-        struct stat info {};
-        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-            ::close(fd_);
-            throw RuntimeError::pathFileAccess();
+// Read, never mapped: a disc taken out while a mapped file is read ends the process.
+ReadAt readerOf(int fd) {
+    return [fd](uint64_t offset, std::span<uint8_t> buffer) -> size_t {
+        size_t got = 0;
+        while (got < buffer.size()) {
+            const ssize_t read =
+                ::pread(fd, buffer.data() + got, buffer.size() - got, off_t(offset + got));
+            if (read < 0 && errno == EINTR) continue;
+            if (read <= 0) break;
+            got += size_t(read);
         }
-    }
-    ~PictureFile() { ::close(fd_); }
-    PictureFile(const PictureFile&) = delete;
-    PictureFile& operator=(const PictureFile&) = delete;
-
-    int fd() const { return fd_; }
-    // Read, never mapped: a disc taken out while a mapped file is read ends the process.
-    ReadAt reader() const {
-        return [fd = fd_](uint64_t offset, std::span<uint8_t> buffer) -> size_t {
-            size_t got = 0;
-            while (got < buffer.size()) {
-                const ssize_t read =
-                    ::pread(fd, buffer.data() + got, buffer.size() - got, off_t(offset + got));
-                if (read < 0 && errno == EINTR) continue;
-                if (read <= 0) break;
-                got += size_t(read);
-            }
-            return got;
-        };
-    }
-
-  private:
-    int fd_;
-};
+        return got;
+    };
+}
 
 // Refuses, before any decoder sees the file, a picture its header says is too big, and a
 // JPEG cut short (libjpeg would only warn and show the rest grey).
-PictureFormat checkHeader(const PictureFile& file) {
-    const PictureHeader header = readPictureHeader(file.reader());
+PictureFormat checkHeader(int fd) {
+    const PictureHeader header = readPictureHeader(readerOf(fd));
     checkPictureLimits(header);
-    if (header.format == PictureFormat::Jpeg && !jpegIsComplete(file.reader())) {
+    if (header.format == PictureFormat::Jpeg && !jpegIsComplete(readerOf(fd))) {
         throw RuntimeError::invalidPicture();
     }
     return header.format;
 }
 
+// libjpeg only warns when a picture's data ends before its frame is filled (a frame made to
+// claim more than its data holds), and Qt passes the warning on as a log message; the rest
+// would be shown grey.
+class DataEndsEarlyWatch {
+  public:
+    DataEndsEarlyWatch() {
+        seen_ = false;
+        previous_ = qInstallMessageHandler(&DataEndsEarlyWatch::handle);
+    }
+    ~DataEndsEarlyWatch() { qInstallMessageHandler(previous_); }
+    DataEndsEarlyWatch(const DataEndsEarlyWatch&) = delete;
+    DataEndsEarlyWatch& operator=(const DataEndsEarlyWatch&) = delete;
+
+    bool seen() const { return seen_; }
+
+  private:
+    static void handle(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+        if (text.contains(QLatin1String("premature end"), Qt::CaseInsensitive)) seen_ = true;
+        if (previous_) previous_(type, context, text);
+    }
+    static inline bool seen_ = false;
+    static inline QtMessageHandler previous_ = nullptr;
+};
+
 }  // namespace
 
 QImage loadPictureAtSize(const std::string& path, QSize target) {
     const PictureFile file(path);
-    const PictureFormat format = checkHeader(file);
+    return loadPictureAtSize(file.fd(), target);
+}
 
+QImage loadPictureAtSize(int fd, QSize target) {
+    const PictureFormat format = checkHeader(fd);
+
+    // The show may have handed the same open file over before, to a decoder that died
+    // part-way through it.
+    if (::lseek(fd, 0, SEEK_SET) != 0) throw RuntimeError::invalidPicture();
     QFile device;
-    if (!device.open(file.fd(), QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
+    if (!device.open(fd, QIODevice::ReadOnly, QFileDevice::DontCloseHandle)) {
         throw RuntimeError::pathFileAccess();
     }
     QImageReader::setAllocationLimit(kAllocationLimitMiB);
@@ -94,11 +90,8 @@ QImage loadPictureAtSize(const std::string& path, QSize target) {
     const QSize source = reader.size();
     if (!reader.canRead() || !source.isValid()) throw RuntimeError::invalidPicture();
     if (format == PictureFormat::Unknown) {  // held to the limits by the size Qt reads
-        PictureHeader other;
-        other.width = uint32_t(source.width());
-        other.height = uint32_t(source.height());
-        other.decoderBytes = uint64_t(other.width) * other.height * 4;
-        checkPictureLimits(other);
+        checkPictureLimits(
+            decodedPictureHeader(uint32_t(source.width()), uint32_t(source.height())));
     }
 
     // A photo taken with the camera turned is turned upright after decoding; it is scaled
@@ -107,8 +100,9 @@ QImage loadPictureAtSize(const std::string& path, QSize target) {
     const bool quarterTurn = reader.transformation() & QImageIOHandler::TransformationRotate90;
     const QSize wanted = target.isEmpty() ? source : target;
     reader.setScaledSize(quarterTurn ? wanted.transposed() : wanted);
+    const DataEndsEarlyWatch watch;
     QImage picture = reader.read();
-    if (picture.isNull()) throw RuntimeError::invalidPicture();
+    if (picture.isNull() || watch.seen()) throw RuntimeError::invalidPicture();
     if (picture.size() != wanted) {
         picture = picture.scaled(wanted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }

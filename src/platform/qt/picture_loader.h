@@ -8,10 +8,13 @@
 
 namespace pelandra::qt {
 
-// The picture at `path` (the file name's own bytes) decoded to exactly `target`. Throws
-// RuntimeError: 53 File not found, 70 Permission denied, 75 Path/File access error (a folder, a
-// device, ...), 481 Invalid picture (empty, truncated, corrupt, not a picture, a header promising
-// more than a photo of the library can be).
+// The picture in the open regular file `fd` decoded to exactly `target`. Throws RuntimeError
+// 481 Invalid picture (empty, truncated, corrupt, not a picture, a header promising more
+// than a photo of the library can be).
+QImage loadPictureAtSize(int fd, QSize target);
+
+// The same for the file at `path` (the file name's own bytes), which it opens; also throws
+// the failures of opening it (picture_file.h).
 QImage loadPictureAtSize(const std::string& path, QSize target);
 
 }  // namespace pelandra::qt

@@ -14,25 +14,32 @@ std::string keyOf(const std::string& form, const std::string& control) {
 
 PreparedPictures::PreparedPictures(Finished finished) : finishedCall_(std::move(finished)) {}
 
-std::optional<PreparedPictures::Stamp> PreparedPictures::stampOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return std::nullopt;
-    return Stamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
-}
-
 void PreparedPictures::prepare(const std::string& form, const std::string& control,
                                const std::string& path, QSize target) {
     const std::string key = keyOf(form, control);
-    const std::optional<Stamp> stamp = stampOf(path);
+    std::optional<PictureFile> file;
+    std::optional<RuntimeError> unopened;
+    try {
+        file.emplace(path);
+    } catch (const RuntimeError& error) {
+        unopened = error;
+    }
+    const auto stamp = file ? std::optional<FileStamp>(file->stamp()) : std::nullopt;
     const auto found = byControl_.find(key);
     if (found != byControl_.end()) {
         const Prepared& old = found->second;
-        // A file that could not be looked at is tried again: it may be there now.
+        // A file that could not be opened is tried again: it may be there now.
         if (old.path == path && old.target == target && stamp && old.stamp == stamp) return;
     }
     const uint64_t serial = ++serials_;
     byControl_[key] = Prepared{form, control, path, target, stamp, serial, false, std::nullopt, {}};
-    decoder_.decode(path, target,
+    if (unopened) {  // told from the event loop, as a decoder's answer is
+        QMetaObject::invokeMethod(
+            &context_, [this, key, serial, unopened] { finished(key, serial, unopened, {}); },
+            Qt::QueuedConnection);
+        return;
+    }
+    decoder_.decode(std::move(*file), path, target,
                     [this, key, serial](std::optional<RuntimeError> failure, QImage picture) {
                         finished(key, serial, std::move(failure), std::move(picture));
                     });

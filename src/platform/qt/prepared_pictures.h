@@ -1,9 +1,8 @@
 // The pictures decoded for the picture controls ahead of being shown: at most one per
-// control, each known by its file's path, size and modification time and the size it is
-// decoded at, so that a changed file is decoded again. Nothing else is kept.
+// control, each known by its file's path, identity, size and modification time (as the
+// descriptor the show opened and hands to the decoder says) and the size it is decoded at,
+// so that a changed file is decoded again. Nothing else is kept.
 #pragma once
-
-#include <sys/stat.h>
 
 #include <QImage>
 #include <QObject>
@@ -41,28 +40,18 @@ class PreparedPictures {
     DecoderProcess& decoder() { return decoder_; }
 
   private:
-    // What a file was when it was prepared; equal stamps mean an unchanged file.
-    struct Stamp {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        int64_t seconds = 0;
-        int64_t nanoseconds = 0;
-        bool operator==(const Stamp&) const = default;
-    };
     struct Prepared {
         std::string form;
         std::string control;
         std::string path;
         QSize target;
-        std::optional<Stamp> stamp;  // none when the file could not be looked at
+        std::optional<FileStamp> stamp;  // none when the file could not be opened
         uint64_t serial = 0;
         bool done = false;
         std::optional<RuntimeError> failure;
         QImage picture;
     };
 
-    static std::optional<Stamp> stampOf(const std::string& path);
     void finished(const std::string& key, uint64_t serial, std::optional<RuntimeError> failure,
                   QImage picture);
 

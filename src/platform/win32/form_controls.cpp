@@ -4,11 +4,9 @@
 // The common controls' headers need windows.h before them.
 #include <commctrl.h>
 
-#include <algorithm>
-#include <climits>
-#include <cmath>
-
+#include "platform/pixel_geometry.h"
 #include "platform/runtime_error.h"
+#include "platform/tab_order.h"
 #include "platform/win32/assets.h"
 #include "platform/win32/form_internals.h"
 #include "platform/win32/wide_text.h"
@@ -48,12 +46,8 @@ void FormWindow::createControls() {
     }
     // Tab order is creation order; a container comes before what it holds.
     std::vector<Control*> order;
-    for (const auto& control : controls_) order.push_back(control.get());
-    std::stable_sort(order.begin(), order.end(), [](const Control* a, const Control* b) {
-        const int left = a->design->tabIndex < 0 ? INT_MAX : a->design->tabIndex;
-        const int right = b->design->tabIndex < 0 ? INT_MAX : b->design->tabIndex;
-        return left < right;
-    });
+    for (const ControlDesign* design : tabOrder(design_.controls))
+        order.push_back(find(design->name));
     size_t created = 0;
     std::vector<bool> done(order.size(), false);
     for (size_t pass = 0; pass <= order.size() && created < order.size(); ++pass) {
@@ -164,9 +158,7 @@ void FormWindow::applyFonts() {
 }
 
 HFONT FormWindow::fontFor(const FontSpec& font) {
-    // Points at 96 pixels an inch, the screen the design's 15 twips a pixel stand for.
-    const int height =
-        -std::max(1, static_cast<int>(std::lround(font.points * 96 / 72 * fit_.scale)));
+    const int height = -fontPixelHeight(font.points, fit_.scale);
     const std::wstring face = wideAscii(font.name);
     Font created(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,

@@ -12,7 +12,6 @@ inline constexpr wchar_t kPictureClass[] = L"PelandraPicture";
 inline constexpr UINT_PTR kFirstControlId = 100;
 inline constexpr UINT_PTR kParentWatchTimer = 1;  // a preview ends with its host window
 inline constexpr UINT kParentWatchMilliseconds = 250;
-inline constexpr Colour kNoticeBack = 0x00404040;  // a message over the photo: white on grey
 
 inline COLORREF colourRef(Colour colour) {
     return colour == kSystemButtonText ? GetSysColor(COLOR_BTNTEXT) : COLORREF{colour};

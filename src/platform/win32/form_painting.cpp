@@ -2,6 +2,7 @@
 // spin control's arrows in the design's colours.
 #include <algorithm>
 
+#include "control/host_fit.h"
 #include "platform/win32/form_internals.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/gdi_objects.h"
@@ -68,7 +69,7 @@ LRESULT FormWindow::colour(const Control& control, HDC dc) const {
 }
 
 LRESULT FormWindow::noticeColour(HDC dc) const {
-    SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
+    SetTextColor(dc, colourRef(kNoticeText));
     SetBkColor(dc, colourRef(kNoticeBack));
     return reinterpret_cast<LRESULT>(noticeBrush_.get());
 }

@@ -1,8 +1,5 @@
 #include "platform/win32/form_window.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "control/host_fit.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/assets.h"
@@ -32,7 +29,7 @@ FormWindow::FormWindow(const FormDesign& design, EventSink& sink, HINSTANCE inst
     backBrush_.reset(CreateSolidBrush(colourRef(design.backColour)));
     DWORD style = WS_CLIPCHILDREN;
     DWORD exStyle = 0;
-    RECT frame{0, 0, pixels(design.clientWidth), pixels(design.clientHeight)};
+    RECT frame{0, 0, pixelsOf(design.clientWidth), pixelsOf(design.clientHeight)};
     if (previewParent_) {
         style |= WS_CHILD;
         frame = clientOf(previewParent_);
@@ -161,10 +158,11 @@ void FormWindow::showNotice(TextView text, const Twips& where) {
                                   hwnd_, nullptr, instance_, nullptr);
         if (!notice_) throw RuntimeError::outOfMemory();
         noticeBrush_.reset(CreateSolidBrush(colourRef(kNoticeBack)));
-        noticeFont_.reset(CreateFontW(-std::max(1, int(std::lround(9.75 * 96 / 72 * fit_.scale))),
-                                      0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                      DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif"));
+        noticeFont_.reset(CreateFontW(-fontPixelHeight(kNoticeFont.points, fit_.scale), 0, 0, 0,
+                                      kNoticeFont.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                      DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                      DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
+                                      wideAscii(kNoticeFont.name).c_str()));
         SendMessageW(notice_, WM_SETFONT, reinterpret_cast<WPARAM>(noticeFont_.get()), FALSE);
     }
     noticeText_ = Text(text);
@@ -263,10 +261,6 @@ FormWindow::Control* FormWindow::findId(UINT_PTR id) {
         if (c->id == id) return c.get();
     }
     return nullptr;
-}
-
-int FormWindow::pixels(float twips) const {
-    return static_cast<int>(std::lround(twips / kTwipsPerPixel));
 }
 
 RECT FormWindow::placeOf(const Control& control) const {

@@ -114,7 +114,6 @@ class FormWindow {
     Control* findId(UINT_PTR id);
     Fit fitFor(const Control& control) const;
     bool stretches(const Control& control) const;
-    int pixels(float twips) const;
     // Where a control is drawn: its layout place through the fit.
     RECT placeOf(const Control& control) const;
     void applyFonts();

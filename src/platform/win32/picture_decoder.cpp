@@ -169,11 +169,8 @@ std::unique_ptr<Picture> decodeFrame(IWICBitmapDecoder* decoder, Fit fit, Pictur
     if (storedWidth == 0 || storedHeight == 0) throw RuntimeError::invalidPicture();
     if (format != PictureFormat::Jpeg) {
         // What the codec found, also for formats whose headers are not read beforehand.
-        PictureHeader found;
-        found.width = storedWidth;
-        found.height = storedHeight;
-        found.decoderBytes = uint64_t(storedWidth) * storedHeight * 4;
-        checkPictureLimits(found);
+        checkPictureLimits(decodedPictureHeader(storedWidth, storedHeight),
+                           DecoderScaling::AfterDecoding);
     }
     const int orientation = format == PictureFormat::Jpeg ? exifOrientation(frame.get(), read) : 1;
     const bool swaps = orientationSwapsSides(orientation);
@@ -235,10 +232,12 @@ std::unique_ptr<Picture> decodeFrame(IWICBitmapDecoder* decoder, Fit fit, Pictur
     return picture;
 }
 
-// The header's limits hold before the codec sees a byte, and a JPEG must be whole.
+// The header's limits hold before the codec sees a byte, and a JPEG must be whole. The
+// codecs decode at full size whatever the scaler asks for (Wine's always do), so that is
+// the size priced.
 PictureFormat checkedFormat(const ReadAt& read) {
     const PictureHeader header = readPictureHeader(read);
-    checkPictureLimits(header);
+    checkPictureLimits(header, DecoderScaling::AfterDecoding);
     if (header.format == PictureFormat::Jpeg && !jpegIsComplete(read)) {
         throw RuntimeError::invalidPicture();
     }

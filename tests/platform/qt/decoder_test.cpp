@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -60,6 +61,21 @@ QByteArray solidJpeg(QColor colour, QSize size = {320, 200}) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(colour);
     return jpegOf(image);
+}
+
+// A baseline JPEG of one scan per component, made by cjpeg.
+QByteArray multiScanJpeg(const QImage& image) {
+    QTemporaryDir work;
+    const QString ppm = work.filePath("in.ppm"), scans = work.filePath("scans");
+    image.save(ppm, "PPM");
+    QFile script(scans);
+    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("0;\n1;\n2;\n");
+    script.close();
+    QProcess cjpeg;
+    cjpeg.start("cjpeg", {"-scans", scans, ppm});
+    EXPECT_TRUE(cjpeg.waitForFinished(10'000));
+    return cjpeg.readAllStandardOutput();
 }
 
 // A real JPEG whose frame header is made to claim `width` x `height`.
@@ -145,6 +161,9 @@ TEST_F(DecoderTest, MemoryBombsAreInvalidPicturesAndNothingGrows) {
     } bombs[] = {
         {"progressive-12000.jpg", claimingSize(jpegOf(image, true), 12000, 12000)},
         {"baseline-60000.jpg", claimingSize(jpegOf(image), 60000, 60000)},
+        {"multi-scan-12000.jpg", claimingSize(multiScanJpeg(image), 12000, 12000)},
+        // Decoded at an eighth of its size, but its data ends long before its frame does.
+        {"baseline-12000.jpg", claimingSize(jpegOf(image), 12000, 12000)},
     };
     for (const auto& bomb : bombs) {
         EXPECT_EQ(errorShowing(write(bomb.name, bomb.bytes)), 481) << bomb.name;
@@ -187,6 +206,42 @@ TEST_F(DecoderTest, ADecoderOutOfAddressSpaceIsAnInvalidPicture) {
         EXPECT_LT(statusKiB(decoderPid(), "VmHWM"), 600 * 1024);
     }
     EXPECT_EQ(errorShowing(write("next.jpg", solidJpeg(Qt::blue))), 0);
+}
+
+// The decoder is fenced before it reads a picture: a file that takes control of it can
+// neither reach the user's files, the network or other programs, nor crash the show through
+// the memory they share.
+TEST_F(DecoderTest, AHostileDecoderCanNeitherEscapeNorCrashTheShow) {
+    ASSERT_EQ(errorShowing(write("first.jpg", solidJpeg(Qt::green))), 0);
+    const pid_t decoder = decoderPid();
+    for (const char* name : {"decoder-escape.jpg", "decoder-shrink.jpg"}) {
+        EXPECT_EQ(errorShowing(write(name, solidJpeg(Qt::blue))), 0) << name;
+        EXPECT_GT(qBlue(shownCentre()), 200) << name;
+        EXPECT_EQ(decoderPid(), decoder) << name;
+        ASSERT_EQ(errorShowing(write("next.jpg", solidJpeg(Qt::green))), 0) << name;
+    }
+}
+
+TEST(DecoderFence, ADecoderThatCannotBeFencedDecodesNothing) {
+    QTemporaryDir folder;
+    const QString path = folder.filePath("photo.jpg");
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(solidJpeg(Qt::green));
+    }
+    qputenv("PELANDRA_DECODER_FAULTS", "no-lock-down");
+    QtPlatform platform{argc, argv};
+    testing::RecordingSink sink;
+    platform.createForm(show::form1Design(), sink);
+    int32_t number = 0;
+    try {
+        testing::showPicture(platform, path);
+    } catch (const RuntimeError& error) {
+        number = error.number;
+    }
+    qputenv("PELANDRA_DECODER_FAULTS", "1");
+    EXPECT_EQ(number, 481);
 }
 
 TEST_F(DecoderTest, APreparedPictureIsKeptUntilItsFileChanges) {

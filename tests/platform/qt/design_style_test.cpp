@@ -9,14 +9,6 @@
 namespace pelandra::qt {
 namespace {
 
-TEST(DesignStyle, TwipsRoundToTheNearestPixel) {
-    const std::pair<float, int> cases[] = {
-        {0, 0}, {15, 1}, {-120, -8}, {52.5f, 4}, {4102.5f, 274}, {-1147.5f, -77}, {11895, 793},
-    };
-    for (const auto& [twips, pixels] : cases) EXPECT_EQ(qt::pixels(twips), pixels) << twips;
-    EXPECT_EQ(pixelRect({3120, 3240, 975, 255}), QRect(208, 216, 65, 17));
-}
-
 TEST(DesignStyle, ColoursAreBlueGreenRed) {
     EXPECT_EQ(colourOf(0x000000FF), QColor(255, 0, 0));
     EXPECT_EQ(colourOf(0x00800000), QColor(0, 0, 128));

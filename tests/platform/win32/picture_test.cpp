@@ -155,6 +155,13 @@ TEST_F(Pictures, HeadersClaimingHugePicturesAreRefusedBeforeTheCodec) {
         {"12000 x 12000 progressive",
          withFrameSize(PELANDRA_TEST_DATA_DIR L"progressive.jpg",
                        PELANDRA_TEST_DATA_DIR L"bomb-progressive.jpg", 12000, 12000)},
+        // The codecs decode these at full size before the scaler sees them.
+        {"12000 x 12000 baseline",
+         withFrameSize(PELANDRA_ASSETS_DIR L"dialog-logo.jpg",
+                       PELANDRA_TEST_DATA_DIR L"bomb-baseline.jpg", 12000, 12000)},
+        {"12000 x 12000 baseline, a scan per component",
+         withFrameSize(PELANDRA_TEST_DATA_DIR L"multi-scan.jpg",
+                       PELANDRA_TEST_DATA_DIR L"bomb-multi-scan.jpg", 12000, 12000)},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(errorOf(c.path, frame), 481) << c.what;

@@ -1,0 +1,58 @@
+#include "picture_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/runtime_error.h"
+
+namespace pelandra::qt {
+
+namespace {
+
+RuntimeError openError(int error) {
+    switch (error) {
+        case ENOENT:
+        case ENOTDIR:
+            return RuntimeError::fileNotFound();
+        case EACCES:
+        case EPERM:
+            return RuntimeError::permissionDenied();
+        default:
+            return RuntimeError::pathFileAccess();
+    }
+}
+
+}  // namespace
+
+PictureFile::PictureFile(const std::string& path)
+    : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {
+    if (fd_ < 0) throw openError(errno);
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        throw RuntimeError::pathFileAccess();
+    }
+    stamp_ = {info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+}
+
+PictureFile::~PictureFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+PictureFile::PictureFile(PictureFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), stamp_(other.stamp_) {}
+
+PictureFile& PictureFile::operator=(PictureFile&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = std::exchange(other.fd_, -1);
+        stamp_ = other.stamp_;
+    }
+    return *this;
+}
+
+}  // namespace pelandra::qt
