@@ -27,6 +27,13 @@ def wait_until(test, seconds):
     return test()
 
 
+def missing(tools):
+    """Why programs cannot run here (some of `tools` are not installed), or None."""
+    gone = [tool for tool in tools if not shutil.which(tool)]
+    return f"{', '.join(gone)} not installed (scripts/install-deps.sh installs them)" \
+        if gone else None
+
+
 def as_user(command):
     if not USER:
         return list(command)

@@ -3,7 +3,6 @@ ordinary user, and what its clients need: their environment, screenshots, keys, 
 
 import json
 import os
-import shutil
 import subprocess
 import time
 from dataclasses import dataclass
@@ -13,6 +12,7 @@ from xsession import Screenshot
 
 # The test mouse (tests/e2e/wayland/virtual_pointer.c), when built.
 POINTER = os.environ.get("PELANDRA_VIRTUAL_POINTER", "")
+TOOLS = ("sway", "swaymsg", "swaybg", "grim", "wtype")
 BACKGROUND = "#3060c0"  # the desktop's colour, never black, so an uncovered output shows
 
 
@@ -27,13 +27,6 @@ class Output:
     def config(self):
         return (f"output {self.name} mode {self.width}x{self.height} position {self.x} 0"
                 f" scale {self.scale} bg {BACKGROUND} solid_color\n")
-
-
-def why_not():
-    """Why sway cannot run here, or None."""
-    missing = [t for t in ("sway", "swaymsg", "swaybg", "grim", "wtype") if not shutil.which(t)]
-    return f"{', '.join(missing)} not installed (scripts/install-deps.sh installs them)" \
-        if missing else None
 
 
 class SwaySession:

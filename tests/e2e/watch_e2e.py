@@ -11,9 +11,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from saver_home import SaverHome, photo_shown, wait_until  # noqa: E402
-from sway_session import Output, SwaySession  # noqa: E402
-from sway_session import why_not as sway_missing  # noqa: E402
+from saver_home import SaverHome, missing, photo_shown, wait_until  # noqa: E402
+from sway_session import TOOLS, Output, SwaySession  # noqa: E402
 from xsession import SAVER, VirtualScreen  # noqa: E402
 
 WAIT = 2  # seconds: Minutes=2 with a minute shortened to one second
@@ -62,12 +61,6 @@ GLib.MainLoop().run()
 """
 
 
-def missing(*tools):
-    gone = [t for t in tools if not shutil.which(t)]
-    return f"{', '.join(gone)} not installed (scripts/install-deps.sh installs them)" \
-        if gone else None
-
-
 def in_session_bus(home, compositor, socket, **kwargs):
     """Starts `compositor` in a session bus of its own and waits for its Wayland `socket`;
     returns how to end both."""
@@ -77,14 +70,15 @@ def in_session_bus(home, compositor, socket, **kwargs):
     return lambda: os.killpg(process.pid, signal.SIGTERM)
 
 
-# The idle sources. Each gives the watcher's environment and what the test can do there:
-# key() (else the show is ended by SIGTERM), screenshot() (else the show is given time to
-# start), inhibit() returning the release (else no inhibitor is tried), end() the session.
+# The desktops, one per idle source (`source`, as the watcher names it). Each gives the
+# watcher's environment and what the test can do there: key() (else the show is ended by
+# SIGTERM), screenshot() (else the show is given time to start), inhibit() returning the
+# release (else no inhibitor is tried), end() the session; `tools`, the programs it needs.
 
 class Sway:
     """sway 1.7: org_kde_kwin_idle, inhibitors through its own idle inhibit rule."""
     source = "org_kde_kwin_idle"
-    why_not = staticmethod(sway_missing)
+    tools = TOOLS
 
     def __init__(self, case, home):
         self.home, self.sway = home, SwaySession(home, [Output("HEADLESS-1", 800, 600)])
@@ -105,10 +99,7 @@ class KWin:
     """kwin_wayland 5.27, virtual backend: ext-idle-notify-v1; nothing here types a key."""
     source = "ext-idle-notify-v1"
     key = screenshot = inhibit = None
-
-    @staticmethod
-    def why_not():
-        return missing("kwin_wayland", "dbus-run-session")
+    tools = ("kwin_wayland", "dbus-run-session")
 
     def __init__(self, case, home):
         # A copy without the file capability that a container may not grant on exec.
@@ -126,10 +117,7 @@ class Mutter:
     session bus; a stand-in session manager answers the inhibit question."""
     source = "org.gnome.Mutter.IdleMonitor"
     screenshot = None
-
-    @staticmethod
-    def why_not():
-        return missing("mutter", "dbus-run-session")
+    tools = ("mutter", "dbus-run-session")
 
     def __init__(self, case, home):
         bus_file = os.path.join(home.path, "bus")
@@ -165,10 +153,7 @@ class X11:
     """A plain X server (Xvfb): its own idle counter, MIT-SCREEN-SAVER."""
     source = "IDLETIME"
     inhibit = None
-
-    @staticmethod
-    def why_not():
-        return missing("Xvfb", "xdotool")
+    tools = ("Xvfb", "xdotool")
 
     def __init__(self, case, home):
         self.screen = VirtualScreen(800, 600)
@@ -179,15 +164,15 @@ class X11:
 
 
 class WatcherCases:
-    source = None  # a class above
+    desktop = None  # one of the classes above
 
     def setUp(self):
-        reason = self.source.why_not()
+        reason = missing(self.desktop.tools)
         if reason:
-            self.skipTest(f"{self.source.__name__} cannot run here: {reason}")
+            self.skipTest(f"{self.desktop.__name__} cannot run here: {reason}")
         self.home = SaverHome(watch_minutes=WAIT)
         self.addCleanup(self.home.close)
-        self.session = self.source(self, self.home)
+        self.session = self.desktop(self, self.home)
 
     def watch(self):
         return self.home.start([self.home.program, "--watch"], log="watch.log",
@@ -236,19 +221,19 @@ class WatcherCases:
 
 
 class OnSway(WatcherCases, unittest.TestCase):
-    source = Sway
+    desktop = Sway
 
 
 class OnKWin(WatcherCases, unittest.TestCase):
-    source = KWin
+    desktop = KWin
 
 
 class OnMutter(WatcherCases, unittest.TestCase):
-    source = Mutter
+    desktop = Mutter
 
 
 class OnX11(WatcherCases, unittest.TestCase):
-    source = X11
+    desktop = X11
 
     def test_leaves_the_session_to_xscreensaver(self):
         if not shutil.which("xscreensaver"):

@@ -10,8 +10,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from saver_home import SaverHome, wait_until  # noqa: E402
-from sway_session import POINTER, Output, SwaySession, why_not  # noqa: E402
+from saver_home import SaverHome, missing, wait_until  # noqa: E402
+from sway_session import POINTER, TOOLS, Output, SwaySession  # noqa: E402
 from xsession import ended_within, is_black, is_red  # noqa: E402
 
 SIDE_BY_SIDE = (Output("HEADLESS-1", 800, 600), Output("HEADLESS-2", 1024, 768, x=800))
@@ -41,7 +41,7 @@ class ShowOnSway(unittest.TestCase):
     def start(self, outputs=SIDE_BY_SIDE, photo=None, mouse=False):
         """A fresh sway (a mouse stays in its seat) and the show full screen on every output;
         with `mouse`, the mouse plugged in first and resting on the primary, as a desktop's."""
-        reason = why_not()
+        reason = missing(TOOLS)
         if reason:
             self.skipTest(f"sway cannot run here: {reason}")
         home = SaverHome(photo=photo, interval=1 if photo else 60)
