@@ -59,16 +59,16 @@ class SaverHome:
         os.makedirs(os.path.dirname(self.program))
         if program:
             shutil.copy2(SAVER, self.program)
-        self.photos = os.path.join(self.path, "cd", "pyrnox")
-        os.makedirs(self.photos)
+        photos = os.path.join(self.path, "cd", "pyrnox")
+        os.makedirs(photos)
         if photo:
-            subprocess.run([CONVERT, *photo[1], os.path.join(self.photos, photo[0])],
-                           check=True, timeout=30)
+            subprocess.run([CONVERT, *photo[1], os.path.join(photos, photo[0])], check=True,
+                           timeout=30)
         self.runtime = os.path.join(self.path, "runtime")
         os.makedirs(self.runtime, mode=0o700)
         watch = f"[Watch]\nMinutes={watch_minutes}\n" if watch_minutes else ""
         self.write(".config/pelandra-omnarium/screensaver.ini",
-                   f"[Settings]\nInterval={interval}\nPelandrasDir={self.photos}/\n{watch}")
+                   f"[Settings]\nInterval={interval}\nPelandrasDir={photos}/\n{watch}")
 
     def write(self, relative, text):
         path = os.path.join(self.path, relative)

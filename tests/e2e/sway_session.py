@@ -1,5 +1,6 @@
 """A headless sway (Debian's sway 1.7) with outputs of given sizes, run in a SaverHome as its
-ordinary user, and what its clients need: their environment, screenshots, keys, a mouse."""
+ordinary user, and what its clients need: their environment, screenshots, keys, a mouse
+(VirtualPointer)."""
 
 import json
 import os
@@ -85,15 +86,13 @@ class SwaySession:
         # keyboard only after the key went down.
         self.run(["wtype", "-s", "300", "-P", name, "-s", "300", "-p", name])
 
-    def pointer(self):
-        """A mouse plugged into the seat for the session's life."""
-        return VirtualPointer(self)
-
     def said(self):
         return self.home.said("sway.log")[-3000:]
 
 
 class VirtualPointer:
+    """A mouse plugged into the seat for the session's life."""
+
     def __init__(self, sway):
         if not POINTER:
             raise RuntimeError("no test mouse: PELANDRA_VIRTUAL_POINTER names none")

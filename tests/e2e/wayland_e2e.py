@@ -11,7 +11,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 from saver_home import SaverHome, missing, wait_until  # noqa: E402
-from sway_session import POINTER, TOOLS, Output, SwaySession  # noqa: E402
+from sway_session import POINTER, TOOLS, Output, SwaySession, VirtualPointer  # noqa: E402
 from xsession import ended_within, is_black, is_red  # noqa: E402
 
 SIDE_BY_SIDE = (Output("HEADLESS-1", 800, 600), Output("HEADLESS-2", 1024, 768, x=800))
@@ -47,7 +47,7 @@ class ShowOnSway(unittest.TestCase):
         home = SaverHome(photo=photo, interval=1 if photo else 60)
         self.addCleanup(home.close)
         self.sway = SwaySession(home, outputs)
-        self.pointer = self.sway.pointer() if mouse else None
+        self.pointer = VirtualPointer(self.sway) if mouse else None
         if mouse:
             self.pointer.move(700, 590)  # its picture clear of the other output
         self.show = home.start([home.program], env=self.sway.env(), log="show.log")

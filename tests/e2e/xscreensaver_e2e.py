@@ -93,9 +93,6 @@ class UnderXScreenSaver(unittest.TestCase):
         self.assertIsNotNone(shot, "no photo on the blanked screen:\n" + self.said())
         self.assertTrue(is_black(shot.pixel(8, 240)))
         self.assertGreater(shot.count(274, 489, 252, 24, is_red), 20)
-        self.assertGreater(shot.count(120, 514, 560, 65, lambda p: not is_black(p)),
-                           560 * 65 * 0.04)
-        self.assertEqual(shot.count(0, 582, 800, 18, lambda p: not is_black(p)), 0)
 
         deactivated = self.command("-deactivate")
         self.assertEqual(deactivated.returncode, 0, deactivated.stderr)
