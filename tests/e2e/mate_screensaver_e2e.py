@@ -11,8 +11,8 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from saver_home import GREEN, SaverHome, as_user, ordinary_user, wait_until  # noqa: E402
-from xsession import VirtualScreen, is_black, is_red, near  # noqa: E402
+from saver_home import SaverHome, as_user, photo_shown, wait_until  # noqa: E402
+from xsession import VirtualScreen, is_black, is_red  # noqa: E402
 
 ENTRY = os.environ.get("PELANDRA_SCREENSAVER_ENTRY", "")  # as the build configured it
 HACK_DIR = "/usr/libexec/xscreensaver"  # where the entry's Exec points
@@ -25,16 +25,15 @@ class UnderMateScreensaver(unittest.TestCase):
             self.skipTest("mate-screensaver or XScreenSaver's hack folder is not installed")
         if os.geteuid() != 0:
             self.skipTest("needs root: the hack folder is replaced in a mount namespace")
-        self.user = ordinary_user()
         self.screen = VirtualScreen(800, 600)
         self.addCleanup(self.screen.close)
-        self.home = SaverHome(self.user)
+        self.home = SaverHome()
         self.addCleanup(self.home.close)
-        entries = os.path.join(self.home.path, "share", "applications", "screensavers")
-        os.makedirs(entries)
-        shutil.copy(ENTRY, os.path.join(entries, "pelandra-saver.desktop"))
+        self.addCleanup(lambda: [os.kill(pid, signal.SIGKILL) for pid in self.shows()])
+        with open(ENTRY, encoding="utf-8") as entry:
+            self.home.write("share/applications/screensavers/pelandra-saver.desktop",
+                            entry.read())
         self.bus_file = os.path.join(self.home.path, "bus")
-        self.home.give(self.home.path)
         settings = [("mode", "single"), ("themes", f"['{THEME}']"), ("lock-enabled", "false")]
         session = " && ".join(
             [*(shlex.join(["gsettings", "set", "org.mate.screensaver", key, value])
@@ -43,39 +42,24 @@ class UnderMateScreensaver(unittest.TestCase):
              "exec mate-screensaver --no-daemon --debug"])
         # The daemon sees our program where the package puts its hack link; the real folder
         # stays untouched (the mount ends with the namespace).
-        inside = shlex.join(["mount", "--bind", self.home.bin, HACK_DIR]) + " && exec " + \
-            shlex.join(as_user(self.user, ["dbus-run-session", "--", "sh", "-c", session]))
-        self.log = open(os.path.join(self.home.path, "daemon.log"), "w+b")
-        self.addCleanup(self.log.close)
-        self.daemon = subprocess.Popen(["unshare", "--mount", "--propagation", "private",
-                                        "sh", "-c", inside], env=self.env(), stdout=self.log,
-                                       stderr=subprocess.STDOUT, start_new_session=True)
-        self.addCleanup(self.end_daemon)
-
-    def end_daemon(self):
-        if self.daemon.poll() is None:
-            os.killpg(self.daemon.pid, signal.SIGKILL)
-            self.daemon.wait(timeout=10)
-        for pid in self.shows():
-            os.kill(pid, signal.SIGKILL)
-
-    def env(self, **extra):
-        # Nothing but what the daemon itself needs: it hands its programs a list of its own.
-        return dict(PATH=os.environ.get("PATH", os.defpath), HOME=self.home.path,
-                    DISPLAY=self.screen.display, LANG="C.UTF-8", XDG_CURRENT_DESKTOP="MATE",
-                    XDG_DATA_DIRS=os.path.join(self.home.path, "share") + ":/usr/share", **extra)
+        inside = shlex.join(["mount", "--bind", os.path.dirname(self.home.program), HACK_DIR]) \
+            + " && exec " + shlex.join(as_user(["dbus-run-session", "--", "sh", "-c", session]))
+        self.env = self.home.env(
+            DISPLAY=self.screen.display, XDG_CURRENT_DESKTOP="MATE",
+            XDG_DATA_DIRS=os.path.join(self.home.path, "share") + ":/usr/share")
+        del self.env["XDG_RUNTIME_DIR"]  # the show must do without, as MATE gives it none
+        self.daemon = self.home.start(["unshare", "--mount", "--propagation", "private", "sh",
+                                       "-c", inside], log="daemon.log", user=False, env=self.env)
 
     def said(self):
-        self.log.flush()
-        with open(self.log.name, "rb") as f:
-            return f.read().decode(errors="replace")[-4000:]
+        return self.home.said("daemon.log")[-4000:]
 
     def command(self, option):
         with open(self.bus_file, encoding="utf-8") as f:
             bus = f.read().strip()
-        return subprocess.run(as_user(self.user, ["mate-screensaver-command", option]),
-                              env=self.env(DBUS_SESSION_BUS_ADDRESS=bus), capture_output=True,
-                              text=True, timeout=20)
+        return subprocess.run(as_user(["mate-screensaver-command", option]),
+                              env=dict(self.env, DBUS_SESSION_BUS_ADDRESS=bus),
+                              capture_output=True, text=True, timeout=20)
 
     def shows(self, decoders=True):
         """Processes running our copy of the program, whatever path the namespace gives it."""
@@ -102,13 +86,7 @@ class UnderMateScreensaver(unittest.TestCase):
         # Its exit status is the daemon's to collect; strace reports it to us as well.
         tracer = subprocess.Popen(["strace", "-q", "-e", "trace=none", "-e", "signal=none",
                                    "-p", str(pids[0])], stderr=subprocess.PIPE, text=True)
-
-        def photo_shown():
-            shot = self.screen.screenshot()
-            corners = (shot.pixel(400, 240), shot.pixel(14, 11), shot.pixel(785, 478))
-            return shot if all(near(p, GREEN) for p in corners) else None
-
-        shot = wait_until(photo_shown, 10)
+        shot = wait_until(lambda: photo_shown(self.screen.screenshot()), 10)
         self.assertIsNotNone(shot, "no photo on the blanked screen:\n" + self.said())
         self.assertTrue(is_black(shot.pixel(8, 240)))
         self.assertGreater(shot.count(274, 489, 252, 24, is_red), 20)  # the caption
