@@ -256,6 +256,23 @@ void releasePictureFactory() {
     threadFactory = nullptr;
 }
 
+FileIdentity identifyPictureFile(TextView path) {
+    // No access asked for: only the file's record is read, whoever holds the file open.
+    const HANDLE opened =
+        CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) throw decodeFailure(HRESULT_FROM_WIN32(GetLastError()));
+    const FileHandle file(opened);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.get(), &info)) {
+        throw decodeFailure(HRESULT_FROM_WIN32(GetLastError()));
+    }
+    const auto join = [](DWORD high, DWORD low) { return (uint64_t(high) << 32) | low; };
+    return {info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+            join(info.nFileSizeHigh, info.nFileSizeLow),
+            join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
+}
+
 std::unique_ptr<Picture> decodePictureFile(TextView path, Fit fit) {
     const std::wstring name = wide(path);
     const DWORD attributes = GetFileAttributesW(name.c_str());

@@ -2,11 +2,18 @@
 #include "platform/conformance.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QBuffer>
+#include <QDeadlineTimer>
+#include <QFile>
 #include <QFont>
+#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "platform/picture_conformance.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/qt_platform.h"
 
@@ -118,6 +125,101 @@ TEST_F(Conformance, FocusMovesByTabIndex) {
     }
     EXPECT_EQ(order, kTabOrder);
 }
+
+std::vector<uint8_t> jpegOf(const QImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(95);
+    writer.write(image);
+    return {bytes.begin(), bytes.end()};
+}
+
+QImage solid(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+class QtPictures : public PictureDriver {
+  public:
+    QtPictures() {
+        platform_.createForm(kDesign, recorder_);
+        path_ = folder_.filePath(QStringLiteral("Ün café 57.jpg"));
+    }
+    Platform& platform() override { return platform_; }
+    Text path() override {
+        return Text(reinterpret_cast<const char16_t*>(path_.utf16()), size_t(path_.size()));
+    }
+    void write(Content content) override {
+        std::vector<uint8_t> bytes;
+        const int orientation = orientationOf(content);
+        if (orientation != 0) {
+            QImage corner = solid({64, 48}, Qt::white);
+            for (int y = 0; y < 12; ++y) {
+                for (int x = 0; x < 16; ++x) corner.setPixel(x, y, qRgb(255, 0, 0));
+            }
+            bytes = withOrientation(jpegOf(corner), orientation, orientation % 2 == 0);
+        } else if (content == Content::Photo || content == Content::TruncatedJpeg) {
+            bytes = jpegOf(solid({640, 480}, Qt::green));
+            if (content == Content::TruncatedJpeg) bytes.resize(bytes.size() / 2);
+        } else if (content == Content::OtherPhoto) {
+            bytes = jpegOf(solid({320, 200}, Qt::blue));
+        } else if (content == Content::HeaderBomb) {
+            bytes = headerBomb();
+        } else {
+            bytes = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e', '\n'};
+        }
+        QFile file(path_);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    bool lock(bool locked) override {
+        if (::geteuid() == 0) return false;  // root reads everything
+        return ::chmod(QFile::encodeName(path_).constData(), locked ? 0200 : 0600) == 0;
+    }
+    bool waitReady(std::string_view control) override {
+        QDeadlineTimer deadline(60'000);
+        while (!platform_.pictureReady(kForm, control)) {
+            if (deadline.hasExpired()) return false;
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        return true;
+    }
+    std::optional<std::vector<Corner>> redCorners() override {
+        const auto* picture =
+            dynamic_cast<PictureWidget*>(platform_.window(kForm)->control("picture"));
+        const QImage& shown = picture->picture();
+        const int right = shown.width() - 5, bottom = shown.height() - 5;
+        const std::pair<Corner, QPoint> probes[] = {{Corner::TopLeft, {4, 4}},
+                                                    {Corner::TopRight, {right, 4}},
+                                                    {Corner::BottomRight, {right, bottom}},
+                                                    {Corner::BottomLeft, {4, bottom}}};
+        std::vector<Corner> red;
+        for (const auto& [corner, at] : probes) {
+            const QRgb pixel = shown.pixel(at);
+            if (qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80) red.push_back(corner);
+        }
+        return red;
+    }
+
+  private:
+    QTemporaryDir folder_;
+    QString path_;
+    QtPlatform platform_{argc, argv};
+    Recorder recorder_;
+};
+
+class Pictures : public ::testing::TestWithParam<PictureCase> {};
+
+TEST_P(Pictures, PreparesAsEveryBackendDoes) {
+    QtPictures driver;
+    runPictureCase(driver, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conformance, Pictures, ::testing::ValuesIn(kPictureCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace pelandra::qt

@@ -244,35 +244,6 @@ TEST(DecoderFence, ADecoderThatCannotBeFencedDecodesNothing) {
     EXPECT_EQ(number, 481);
 }
 
-TEST_F(DecoderTest, APreparedPictureIsKeptUntilItsFileChanges) {
-    const QString path = write("57CHEVY.JPG", solidJpeg(Qt::green));
-    ASSERT_EQ(errorShowing(path), 0);
-    prepare(path);  // the same unchanged file: nothing to decode
-    EXPECT_TRUE(platform.pictureReady("Form1", "Image1"));
-
-    // Rewritten with the same size and a new time, as a copy over it would.
-    write("57CHEVY.JPG", solidJpeg(Qt::blue));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
-                                 QFileDevice::FileModificationTime));
-    file.close();
-    prepare(path);
-    EXPECT_FALSE(platform.pictureReady("Form1", "Image1"));
-    ASSERT_TRUE(testing::waitForPicture(platform));
-    platform.showPreparedPicture("Form1", "Image1");
-    EXPECT_GT(qBlue(shownCentre()), 200);
-
-    // A file that has gone is looked for again, and found when it is back.
-    const QString missing = folder.filePath("58SEDAN.JPG");
-    EXPECT_EQ(errorShowing(missing), 53);
-    prepare(missing);
-    EXPECT_FALSE(platform.pictureReady("Form1", "Image1"));
-    write("58SEDAN.JPG", solidJpeg(Qt::red));
-    EXPECT_EQ(errorShowing(missing), 0);
-    EXPECT_GT(qRed(shownCentre()), 200);
-}
-
 TEST_F(DecoderTest, TheControlHearsWhenAPendingPictureIsReadyAndOnlyTheLatestCounts) {
     const QString green = write("green.jpg", solidJpeg(Qt::green, {2400, 1600}));
     const QString blue = write("blue.jpg", solidJpeg(Qt::blue, {2400, 1600}));
@@ -284,12 +255,6 @@ TEST_F(DecoderTest, TheControlHearsWhenAPendingPictureIsReadyAndOnlyTheLatestCou
     // The ready event comes from the event loop, after the wait saw the picture ready.
     for (int i = 0; i < 20 && sink.input().empty(); ++i) QCoreApplication::processEvents();
     EXPECT_EQ(sink.input(), std::vector<std::string>{"Image1:PictureReady"});
-}
-
-TEST_F(DecoderTest, PreparingForAControlThatIsNoPictureFailsWhenShown) {
-    platform.preparePicture("Form1", "Label1", u"/nowhere/57CHEVY.JPG");
-    EXPECT_TRUE(platform.pictureReady("Form1", "Label1"));
-    EXPECT_THROW(platform.showPreparedPicture("Form1", "Label1"), RuntimeError);
 }
 
 // The files a process has open, as their paths.
@@ -345,75 +310,6 @@ TEST(DecoderLifetime, TheDecoderEndsWithThePlatform) {
     }
     EXPECT_TRUE(processGone(decoder));
 }
-
-// --- EXIF orientation --------------------------------------------------------------------
-
-// A JPEG with an APP1 segment carrying only the orientation tag.
-QByteArray withOrientation(const QByteArray& jpeg, int orientation) {
-    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08", 14);
-    exif += QByteArray("\0\x01", 2);                                        // one entry
-    exif += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8);                      // SHORT x 1
-    exif += char(0) + QByteArray(1, char(orientation)) + QByteArray(2, 0);  // the value
-    exif += QByteArray(4, 0);                                               // no next IFD
-    const qsizetype length = exif.size() + 2;
-    QByteArray segment("\xFF\xE1", 2);
-    segment += char(length >> 8);
-    segment += char(length & 0xFF);
-    return jpeg.left(2) + segment + exif + jpeg.mid(2);
-}
-
-enum Corner { TopLeft, TopRight, BottomLeft, BottomRight };
-
-struct Orientation {
-    int tag;
-    Corner red;    // where the stored picture's top-left mark ends up
-    Corner green;  // and its top-right mark
-};
-
-class OrientationTest : public DecoderTest, public ::testing::WithParamInterface<Orientation> {
-  public:
-    QRgb shownAt(Corner corner) const {
-        const QImage& shown = photo->picture();
-        const int inset = 60;
-        const int x = corner == TopLeft || corner == BottomLeft ? inset : shown.width() - inset;
-        const int y = corner == TopLeft || corner == TopRight ? inset : shown.height() - inset;
-        return shown.pixel(x, y);
-    }
-};
-
-TEST_P(OrientationTest, ThePhotoIsTurnedUprightBeforeItIsStretched) {
-    // A large landscape picture, blue, with a red top-left and a green top-right quarter.
-    QImage stored(1600, 1200, QImage::Format_RGB32);
-    stored.fill(Qt::blue);
-    for (int y = 0; y < 400; ++y) {
-        for (int x = 0; x < 400; ++x) {
-            stored.setPixel(x, y, qRgb(255, 0, 0));
-            stored.setPixel(1599 - x, y, qRgb(0, 255, 0));
-        }
-    }
-    const Orientation& row = GetParam();
-    const QString path = write(QStringLiteral("turned-%1.jpg").arg(row.tag),
-                               withOrientation(jpegOf(stored), row.tag));
-    ASSERT_EQ(errorShowing(path), 0);
-    ASSERT_EQ(photo->picture().size(), QSize(777, 473));
-    const QRgb red = shownAt(row.red), green = shownAt(row.green);
-    EXPECT_TRUE(qRed(red) > 200 && qGreen(red) < 60 && qBlue(red) < 60) << std::hex << red;
-    EXPECT_TRUE(qGreen(green) > 200 && qRed(green) < 60 && qBlue(green) < 60) << std::hex << green;
-    for (const Corner other : {TopLeft, TopRight, BottomLeft, BottomRight}) {
-        if (other != row.red && other != row.green) {
-            EXPECT_GT(qBlue(shownAt(other)), 200);
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ExifTags, OrientationTest,
-    ::testing::Values(Orientation{1, TopLeft, TopRight}, Orientation{2, TopRight, TopLeft},
-                      Orientation{3, BottomRight, BottomLeft},
-                      Orientation{4, BottomLeft, BottomRight}, Orientation{5, TopLeft, BottomLeft},
-                      Orientation{6, TopRight, BottomRight}, Orientation{7, BottomRight, TopRight},
-                      Orientation{8, BottomLeft, TopLeft}),
-    [](const auto& row) { return "Tag" + std::to_string(row.param.tag); });
 
 }  // namespace
 }  // namespace pelandra::qt

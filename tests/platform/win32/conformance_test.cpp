@@ -5,7 +5,11 @@
 
 #include <memory>
 
+#include "platform/picture_conformance.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_platform.h"
+#include "test_files.h"
 
 namespace pelandra::win32 {
 namespace {
@@ -133,6 +137,98 @@ TEST_F(Conformance, FocusMovesByTabIndex) {
     }
     EXPECT_EQ(order, kTabOrder);
 }
+
+class Win32Pictures : public PictureDriver {
+  public:
+    Win32Pictures() {
+        DeleteFileW(kFile);
+        platform_.createForm(kDesign, recorder_);
+    }
+    ~Win32Pictures() override { lock(false); }
+    Platform& platform() override { return platform_; }
+    Text path() override { return fromWide(kFile); }
+    void write(Content content) override {
+        using testing::readBytes;
+        testing::Bytes bytes;
+        const int orientation = orientationOf(content);
+        if (orientation != 0) {
+            bytes = withOrientation(readBytes(PELANDRA_TEST_DATA_DIR L"corner.jpg"), orientation,
+                                    orientation % 2 == 0);
+        } else if (content == Content::Photo || content == Content::TruncatedJpeg) {
+            bytes = readBytes(PELANDRA_ASSETS_DIR L"dialog-logo.jpg");
+            if (content == Content::TruncatedJpeg) bytes.resize(bytes.size() * 9 / 10);
+        } else if (content == Content::OtherPhoto) {
+            bytes = readBytes(PELANDRA_ASSETS_DIR L"title.bmp");
+        } else if (content == Content::HeaderBomb) {
+            bytes = headerBomb();
+        } else {
+            const std::string text = "not a picture\r\n";
+            bytes.assign(text.begin(), text.end());
+        }
+        ASSERT_TRUE(testing::writeBytes(kFile, bytes));
+    }
+    // Held open by another without sharing, as a program writing it would.
+    bool lock(bool locked) override {
+        if (held_ != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(held_, INVALID_HANDLE_VALUE));
+        if (locked) {
+            held_ = CreateFileW(kFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                                nullptr);
+        }
+        return !locked || held_ != INVALID_HANDLE_VALUE;
+    }
+    bool waitReady(std::string_view control) override {
+        const ULONGLONG giveUp = GetTickCount64() + 60000;
+        MSG message{};
+        while (!platform_.pictureReady(kForm, control)) {
+            if (GetTickCount64() > giveUp) return false;
+            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+            } else {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            }
+        }
+        return true;
+    }
+    std::optional<std::vector<Corner>> redCorners() override {
+        const auto shown = platform_.form(kForm)->picture("picture");
+        if (!shown) return std::vector<Corner>{};
+        BITMAP info{};
+        GetObjectW(shown->bitmap(), sizeof(info), &info);
+        const auto* bits = static_cast<const uint32_t*>(info.bmBits);
+        const int right = shown->width() - 5, bottom = shown->height() - 5;
+        const struct {
+            Corner corner;
+            int x, y;
+        } probes[] = {{Corner::TopLeft, 4, 4},
+                      {Corner::TopRight, right, 4},
+                      {Corner::BottomRight, right, bottom},
+                      {Corner::BottomLeft, 4, bottom}};
+        std::vector<Corner> red;
+        for (const auto& probe : probes) {
+            const uint32_t bgr = bits[probe.y * shown->width() + probe.x];
+            if (((bgr >> 16) & 0xFF) > 200 && ((bgr >> 8) & 0xFF) < 80 && (bgr & 0xFF) < 80) {
+                red.push_back(probe.corner);
+            }
+        }
+        return red;
+    }
+
+  private:
+    static constexpr const wchar_t* kFile = PELANDRA_TEST_DATA_DIR L"conformance.jpg";
+    Recorder recorder_;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+    Win32Platform platform_{GetModuleHandleW(nullptr)};  // last: its worker stops first
+};
+
+class Pictures : public ::testing::TestWithParam<PictureCase> {};
+
+TEST_P(Pictures, PreparesAsEveryBackendDoes) {
+    Win32Pictures driver;
+    runPictureCase(driver, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conformance, Pictures, ::testing::ValuesIn(kPictureCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace pelandra::win32
