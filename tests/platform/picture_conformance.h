@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,10 @@ struct PictureCase {
 };
 
 using Act = PictureStep::Act;
+
+inline void PrintTo(const PictureCase& c, std::ostream* out) {
+    *out << c.name;
+}
 
 inline PictureStep write(Content content) {
     return {Act::Write, content};

@@ -232,18 +232,6 @@ std::unique_ptr<Picture> decodeFrame(IWICBitmapDecoder* decoder, Fit fit, Pictur
     return picture;
 }
 
-// The header's limits hold before the codec sees a byte, and a JPEG must be whole. The
-// codecs decode at full size whatever the scaler asks for (Wine's always do), so that is
-// the size priced.
-PictureFormat checkedFormat(const ReadAt& read) {
-    const PictureHeader header = readPictureHeader(read);
-    checkPictureLimits(header, DecoderScaling::AfterDecoding);
-    if (header.format == PictureFormat::Jpeg && !jpegIsComplete(read)) {
-        throw RuntimeError::invalidPicture();
-    }
-    return header.format;
-}
-
 }  // namespace
 
 bool startPictureDecoding() {
@@ -287,7 +275,9 @@ std::unique_ptr<Picture> decodePictureFile(TextView path, Fit fit) {
     if (opened == INVALID_HANDLE_VALUE) throw decodeFailure(HRESULT_FROM_WIN32(GetLastError()));
     const FileHandle file(opened);
     const ReadAt read = fileReader(file.get());
-    const PictureFormat format = checkedFormat(read);
+    // The codecs decode at full size whatever the scaler asks for (Wine's always do), so that
+    // is the size priced.
+    const PictureFormat format = checkPictureFile(read, DecoderScaling::AfterDecoding);
     Com<IWICBitmapDecoder> decoder;
     check(factory()->CreateDecoderFromFilename(name.c_str(), nullptr, GENERIC_READ,
                                                WICDecodeMetadataCacheOnDemand, decoder.out()));
@@ -296,7 +286,7 @@ std::unique_ptr<Picture> decodePictureFile(TextView path, Fit fit) {
 
 std::unique_ptr<Picture> decodePictureBytes(const void* bytes, size_t size, Fit fit) {
     const ReadAt read = memoryReader(bytes, size);
-    const PictureFormat format = checkedFormat(read);
+    const PictureFormat format = checkPictureFile(read, DecoderScaling::AfterDecoding);
     Com<IWICStream> stream;
     check(factory()->CreateStream(stream.out()));
     check(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(bytes)),
