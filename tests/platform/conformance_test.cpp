@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_platform.h"
 #include "platform/picture_conformance.h"
 
@@ -39,15 +41,16 @@ class FakePictures : public conformance::PictureDriver {
         fake.createForm(kDesign, recorder);
     }
     Platform& platform() override { return fake; }
-    Text path() override { return kPath; }
-    void write(conformance::Content content) override {
+    Text path(int file) override { return kPath + Text(size_t(file), u'2'); }
+    void write(conformance::Content content, int file) override {
+        const Text at = path(file);
         using conformance::Content;
         const bool picture = content == Content::Photo || content == Content::OtherPhoto ||
                              conformance::orientationOf(content) != 0;
-        fake.pictures.erase(kPath);
-        fake.otherFiles.erase(kPath);
-        (picture ? fake.pictures : fake.otherFiles).insert(kPath);
-        ++fake.fileVersions[kPath];
+        fake.pictures.erase(at);
+        fake.otherFiles.erase(at);
+        (picture ? fake.pictures : fake.otherFiles).insert(at);
+        ++fake.fileVersions[at];
     }
     bool lock(bool locked) override {
         if (locked) {
@@ -60,6 +63,10 @@ class FakePictures : public conformance::PictureDriver {
     bool waitReady(std::string_view control) override {
         fake.finishDecoding();
         return fake.pictureReady(kDesign.name, control);
+    }
+    int readyEvents() override {
+        return int(std::count(recorder.raised.begin(), recorder.raised.end(),
+                              Raised{"picture", EventKind::PictureReady}));
     }
     std::optional<std::vector<conformance::Corner>> redCorners() override { return std::nullopt; }
 

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <ostream>
@@ -24,10 +23,15 @@ enum class Content {
     Photo,          // a JPEG
     OtherPhoto,     // another picture, of another size
     NotAPicture,    // text
-    HeaderBomb,     // a bitmap header claiming 60000 x 60000 pixels (headerBomb())
     TruncatedJpeg,  // a JPEG cut short
-    Oriented1,      // a 64 x 48 JPEG, white with a red 16 x 12 block in its stored
-    Oriented2,      // top-left corner, and an EXIF orientation of 1 to 8
+    // Photos whose headers claim more than they hold (Baseline60000: a header bomb), priced
+    // as each decoder decodes them.
+    Baseline60000,
+    Baseline12000,
+    Progressive12000,
+    MultiScan12000,  // a baseline JPEG of one scan per component
+    Oriented1,       // a 64 x 48 JPEG, white with a red 16 x 12 block in its stored
+    Oriented2,       // top-left corner, and an EXIF orientation of 1 to 8
     Oriented3,
     Oriented4,
     Oriented5,
@@ -41,7 +45,8 @@ enum class Corner { TopLeft, TopRight, BottomRight, BottomLeft };
 enum class Decodes { Yes, No, Either };
 
 struct PictureStep {
-    enum class Act { Write, Lock, Unlock, Prepare } act;
+    // Supersede: prepares without waiting, for the next step to take its place.
+    enum class Act { Write, Lock, Unlock, Prepare, Supersede } act;
     Content content = Content::Photo;  // Write
     // Prepare: whether a decode starts (the picture is not ready at once), the error number
     // that showing it throws (0: shown), and where the red block is upright.
@@ -49,6 +54,7 @@ struct PictureStep {
     int32_t number = 0;
     std::optional<Corner> red;
     std::string_view control = "picture";
+    int file = 0;  // which of two test files
 };
 
 struct PictureCase {
@@ -68,6 +74,10 @@ inline PictureStep write(Content content) {
 inline PictureStep prepare(Decodes decodes, int32_t number, std::optional<Corner> red = {}) {
     return {Act::Prepare, Content::Photo, decodes, number, red};
 }
+inline PictureStep secondFile(PictureStep step) {
+    step.file = 1;
+    return step;
+}
 inline PictureStep oriented(Content content, Corner red) {
     return {Act::Prepare, content, Decodes::Yes, 0, red};  // written, then prepared
 }
@@ -86,13 +96,20 @@ inline const PictureCase kPictureCases[] = {
     {"InvalidStaysRefusedWhileUnchanged",
      {write(Content::NotAPicture), prepare(Decodes::Yes, 481), prepare(Decodes::No, 481),
       write(Content::Photo), prepare(Decodes::Yes, 0)}},
-    {"HeaderBomb", {write(Content::HeaderBomb), prepare(Decodes::Yes, 481)}},
+    {"Baseline60000", {write(Content::Baseline60000), prepare(Decodes::Yes, 481)}},
+    {"Baseline12000", {write(Content::Baseline12000), prepare(Decodes::Yes, 481)}},
+    {"Progressive12000", {write(Content::Progressive12000), prepare(Decodes::Yes, 481)}},
+    {"MultiScan12000", {write(Content::MultiScan12000), prepare(Decodes::Yes, 481)}},
     {"TruncatedJpeg", {write(Content::TruncatedJpeg), prepare(Decodes::Yes, 481)}},
     {"UnchangedIsKeptChangedDecodedAgain",
      {write(Content::Photo), prepare(Decodes::Yes, 0), prepare(Decodes::No, 0),
       write(Content::OtherPhoto), prepare(Decodes::Yes, 0), prepare(Decodes::No, 0)}},
     {"NoPictureControl",
      {write(Content::Photo), {Act::Prepare, Content::Photo, Decodes::No, 5, {}, "button"}}},
+    // Only the latest picture is shown and raises PictureReady.
+    {"SupersededIsDropped",
+     {secondFile(write(Content::Photo)), secondFile({Act::Supersede}),
+      oriented(Content::Oriented1, Corner::TopLeft)}},
     // Turned upright before it is stretched to the control.
     {"Orientation1", {oriented(Content::Oriented1, Corner::TopLeft)}},
     {"Orientation2", {oriented(Content::Oriented2, Corner::TopRight)}},
@@ -109,15 +126,19 @@ class PictureDriver {
   public:
     virtual ~PictureDriver() = default;
     virtual Platform& platform() = 0;
-    // The full path of the one test file the table uses.
-    virtual Text path() = 0;
-    virtual void write(Content content) = 0;
-    // False when this user cannot be kept from reading a file.
+    // The full path of one of the two test files the table uses.
+    virtual Text path(int file) = 0;
+    virtual void write(Content content, int file) = 0;
+    // False when this user cannot be kept from reading the first file.
     virtual bool lock(bool locked) = 0;
     // Lets the backend run until the control's picture is ready; false after a minute.
     virtual bool waitReady(std::string_view control) = 0;
-    // Which corners of the control's shown picture are red; nullopt when the backend shows
-    // no pixels (the fake).
+    // How many PictureReady events the control has raised, once those on their way are in.
+    virtual int readyEvents() = 0;
+    // Checks what the last picture cost, where the backend can tell.
+    virtual void checkCosts(const std::string& where) { (void)where; }
+    // Which corners of the control's shown picture are red (redCornersOf); nullopt when the
+    // backend shows no pixels (the fake).
     virtual std::optional<std::vector<Corner>> redCorners() = 0;
 };
 
@@ -151,46 +172,114 @@ inline std::vector<uint8_t> withOrientation(const std::vector<uint8_t>& jpeg, in
     return exif;
 }
 
-// A 24-bit bitmap's header claiming 60000 x 60000 pixels, followed by a few bytes of them.
-inline std::vector<uint8_t> headerBomb() {
-    std::vector<uint8_t> bytes(54 + 16, 0x7F);
-    const auto put32 = [&](size_t at, uint32_t value) {
-        for (size_t i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> (8 * i));
-    };
-    std::fill(bytes.begin(), bytes.begin() + 54, uint8_t{0});
-    bytes[0] = 'B', bytes[1] = 'M';
-    put32(2, uint32_t(bytes.size()));
-    put32(10, 54);  // where the pixels start
-    put32(14, 40);  // the header's own size
-    put32(18, 60000);
-    put32(22, 60000);
-    bytes[26] = 1;   // planes
-    bytes[28] = 24;  // bits a pixel
-    return bytes;
-}
-
 inline int orientationOf(Content content) {
     return content >= Content::Oriented1 ? int(content) - int(Content::Oriented1) + 1 : 0;
+}
+
+// The offset of a JPEG's frame header (its FF Cn marker), or 0 when the segments before
+// the image data hold none.
+inline size_t jpegFrameAt(const std::vector<uint8_t>& jpeg) {
+    size_t at = 2;
+    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
+        const uint8_t marker = jpeg[at + 1];
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+            marker != 0xCC) {
+            return at;
+        }
+        if (marker == 0xDA) return 0;
+        at += 2 + ((size_t(jpeg[at + 2]) << 8) | jpeg[at + 3]);
+    }
+    return 0;
+}
+
+// A real JPEG whose frame header is made to claim `size` x `size` pixels.
+inline std::vector<uint8_t> claimingSize(std::vector<uint8_t> jpeg, uint16_t size) {
+    const size_t frame = jpegFrameAt(jpeg);
+    EXPECT_NE(frame, 0u) << "no frame header";
+    if (frame == 0) return jpeg;
+    jpeg[frame + 5] = jpeg[frame + 7] = uint8_t(size >> 8);
+    jpeg[frame + 6] = jpeg[frame + 8] = uint8_t(size);
+    return jpeg;
+}
+
+// The backend's own pictures the files are made of: JPEGs of a photo (baseline, progressive
+// and one scan per component), another picture, and the 64 x 48 white one with its red
+// corner.
+struct Sources {
+    std::vector<uint8_t> photo;
+    std::vector<uint8_t> progressive;
+    std::vector<uint8_t> multiScan;
+    std::vector<uint8_t> other;
+    std::vector<uint8_t> corner;
+};
+
+// The file's bytes. Even orientations get a big-endian EXIF block.
+inline std::vector<uint8_t> contentBytes(Content content, Sources sources) {
+    if (const int orientation = orientationOf(content)) {
+        return withOrientation(sources.corner, orientation, orientation % 2 == 0);
+    }
+    switch (content) {
+        case Content::Photo:
+            return sources.photo;
+        case Content::TruncatedJpeg:
+            sources.photo.resize(sources.photo.size() * 9 / 10);
+            return sources.photo;
+        case Content::OtherPhoto:
+            return sources.other;
+        case Content::Baseline60000:
+            return claimingSize(sources.photo, 60000);
+        case Content::Baseline12000:
+            return claimingSize(sources.photo, 12000);
+        case Content::Progressive12000:
+            return claimingSize(sources.progressive, 12000);
+        case Content::MultiScan12000:
+            return claimingSize(sources.multiScan, 12000);
+        default:
+            return {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e', '\n'};
+    }
+}
+
+// Which corners of a picture are red, four pixels in from each.
+template <typename IsRed>
+std::vector<Corner> redCornersOf(int width, int height, IsRed isRedAt) {
+    const int right = width - 5, bottom = height - 5;
+    const struct {
+        Corner corner;
+        int x, y;
+    } probes[] = {{Corner::TopLeft, 4, 4},
+                  {Corner::TopRight, right, 4},
+                  {Corner::BottomRight, right, bottom},
+                  {Corner::BottomLeft, 4, bottom}};
+    std::vector<Corner> red;
+    for (const auto& probe : probes) {
+        if (isRedAt(probe.x, probe.y)) red.push_back(probe.corner);
+    }
+    return red;
 }
 
 inline void runPictureCase(PictureDriver& driver, const PictureCase& c) {
     Platform& platform = driver.platform();
     EXPECT_FALSE(platform.pictureReady(kForm, "picture")) << "nothing prepared yet";
     int stepNumber = 0;
+    int decodes = 0;  // each raises PictureReady once, unless superseded
     for (const PictureStep& step : c.steps) {
         const std::string where = std::string(c.name) + ", step " + std::to_string(++stepNumber);
         switch (step.act) {
             case Act::Write:
-                driver.write(step.content);
+                driver.write(step.content, step.file);
                 break;
             case Act::Lock:
             case Act::Unlock:
                 if (!driver.lock(step.act == Act::Lock)) GTEST_SKIP() << "not as this user";
                 break;
+            case Act::Supersede:
+                platform.preparePicture(kForm, step.control, driver.path(step.file));
+                break;
             case Act::Prepare: {
-                if (orientationOf(step.content) != 0) driver.write(step.content);
-                platform.preparePicture(kForm, step.control, driver.path());
+                if (orientationOf(step.content) != 0) driver.write(step.content, step.file);
+                platform.preparePicture(kForm, step.control, driver.path(step.file));
                 const bool decoding = !platform.pictureReady(kForm, step.control);
+                decodes += decoding ? 1 : 0;
                 if (step.decodes != Decodes::Either) {
                     EXPECT_EQ(decoding, step.decodes == Decodes::Yes) << where;
                 }
@@ -202,6 +291,7 @@ inline void runPictureCase(PictureDriver& driver, const PictureCase& c) {
                     number = error.number;
                 }
                 EXPECT_EQ(number, step.number) << where;
+                driver.checkCosts(where);
                 if (!step.red) break;
                 if (const auto red = driver.redCorners()) {
                     EXPECT_EQ(*red, std::vector<Corner>{*step.red}) << where;
@@ -210,6 +300,7 @@ inline void runPictureCase(PictureDriver& driver, const PictureCase& c) {
             }
         }
     }
+    EXPECT_EQ(driver.readyEvents(), decodes) << c.name;
 }
 
 }  // namespace pelandra::testing::conformance

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "platform/picture_conformance.h"
@@ -141,38 +142,29 @@ TEST_F(Conformance, FocusMovesByTabIndex) {
 class Win32Pictures : public PictureDriver {
   public:
     Win32Pictures() {
-        DeleteFileW(kFile);
+        DeleteFileW(nameOf(0).c_str());
+        DeleteFileW(nameOf(1).c_str());
         platform_.createForm(kDesign, recorder_);
     }
     ~Win32Pictures() override { lock(false); }
     Platform& platform() override { return platform_; }
-    Text path() override { return fromWide(kFile); }
-    void write(Content content) override {
+    Text path(int file) override { return fromWide(nameOf(file)); }
+    void write(Content content, int file) override {
         using testing::readBytes;
-        testing::Bytes bytes;
-        const int orientation = orientationOf(content);
-        if (orientation != 0) {
-            bytes = withOrientation(readBytes(PELANDRA_TEST_DATA_DIR L"corner.jpg"), orientation,
-                                    orientation % 2 == 0);
-        } else if (content == Content::Photo || content == Content::TruncatedJpeg) {
-            bytes = readBytes(PELANDRA_ASSETS_DIR L"dialog-logo.jpg");
-            if (content == Content::TruncatedJpeg) bytes.resize(bytes.size() * 9 / 10);
-        } else if (content == Content::OtherPhoto) {
-            bytes = readBytes(PELANDRA_ASSETS_DIR L"title.bmp");
-        } else if (content == Content::HeaderBomb) {
-            bytes = headerBomb();
-        } else {
-            const std::string text = "not a picture\r\n";
-            bytes.assign(text.begin(), text.end());
-        }
-        ASSERT_TRUE(testing::writeBytes(kFile, bytes));
+        ASSERT_TRUE(testing::writeBytes(
+            nameOf(file),
+            contentBytes(content, {readBytes(PELANDRA_ASSETS_DIR L"dialog-logo.jpg"),
+                                   readBytes(PELANDRA_TEST_DATA_DIR L"progressive.jpg"),
+                                   readBytes(PELANDRA_TEST_DATA_DIR L"multi-scan.jpg"),
+                                   readBytes(PELANDRA_ASSETS_DIR L"title.bmp"),
+                                   readBytes(PELANDRA_TEST_DATA_DIR L"corner.jpg")})));
     }
     // Held open by another without sharing, as a program writing it would.
     bool lock(bool locked) override {
         if (held_ != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(held_, INVALID_HANDLE_VALUE));
         if (locked) {
-            held_ = CreateFileW(kFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
-                                nullptr);
+            held_ = CreateFileW(nameOf(0).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
         }
         return !locked || held_ != INVALID_HANDLE_VALUE;
     }
@@ -189,32 +181,32 @@ class Win32Pictures : public PictureDriver {
         }
         return true;
     }
+    int readyEvents() override {
+        const ULONGLONG until = GetTickCount64() + 200;
+        MSG message{};
+        while (GetTickCount64() < until) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return int(std::count(recorder_.raised.begin(), recorder_.raised.end(),
+                              Raised{"picture", EventKind::PictureReady}));
+    }
     std::optional<std::vector<Corner>> redCorners() override {
         const auto shown = platform_.form(kForm)->picture("picture");
         if (!shown) return std::vector<Corner>{};
         BITMAP info{};
         GetObjectW(shown->bitmap(), sizeof(info), &info);
         const auto* bits = static_cast<const uint32_t*>(info.bmBits);
-        const int right = shown->width() - 5, bottom = shown->height() - 5;
-        const struct {
-            Corner corner;
-            int x, y;
-        } probes[] = {{Corner::TopLeft, 4, 4},
-                      {Corner::TopRight, right, 4},
-                      {Corner::BottomRight, right, bottom},
-                      {Corner::BottomLeft, 4, bottom}};
-        std::vector<Corner> red;
-        for (const auto& probe : probes) {
-            const uint32_t bgr = bits[probe.y * shown->width() + probe.x];
-            if (((bgr >> 16) & 0xFF) > 200 && ((bgr >> 8) & 0xFF) < 80 && (bgr & 0xFF) < 80) {
-                red.push_back(probe.corner);
-            }
-        }
-        return red;
+        return redCornersOf(shown->width(), shown->height(), [&](int x, int y) {
+            const uint32_t bgr = bits[y * shown->width() + x];
+            return ((bgr >> 16) & 0xFF) > 200 && ((bgr >> 8) & 0xFF) < 80 && (bgr & 0xFF) < 80;
+        });
     }
 
   private:
-    static constexpr const wchar_t* kFile = PELANDRA_TEST_DATA_DIR L"conformance.jpg";
+    static std::wstring nameOf(int file) {
+        return PELANDRA_TEST_DATA_DIR L"conformance" + std::to_wstring(file) + L".jpg";
+    }
     Recorder recorder_;
     HANDLE held_ = INVALID_HANDLE_VALUE;
     Win32Platform platform_{GetModuleHandleW(nullptr)};  // last: its worker stops first
