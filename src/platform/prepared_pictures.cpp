@@ -33,7 +33,8 @@ void PreparedPictures::prepare(std::string_view form, std::string_view control, 
         }
         if (unopened) return fail(*prepared, *unopened);
         if (prepared->job != 0) decoder_.forget(prepared->job);
-        *prepared = {Text(path), size, file->identity, ++lastJob_, std::nullopt, nullptr};
+        if (++lastJob_ == 0) ++lastJob_;  // 0 stands for no job
+        *prepared = {Text(path), size, file->identity, lastJob_, std::nullopt, nullptr};
         decoder_.start(prepared->job, std::move(*file), size, form);
     } catch (const RuntimeError& error) {
         if (prepared) fail(*prepared, error);

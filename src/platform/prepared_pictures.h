@@ -39,7 +39,8 @@ using DecodedPixels = std::shared_ptr<const void>;
 
 class PictureDecoder {
   public:
-    using Job = uint64_t;
+    // Never 0; pointer-sized, so that a window message can carry it.
+    using Job = uintptr_t;
 
     // A file opened for decoding: its identity and whatever the decoder needs of it.
     struct OpenFile {
