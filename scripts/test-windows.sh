@@ -81,7 +81,6 @@ for preset in win32 win64; do
     cp assets/title.bmp "$data/café à la carte.bmp"
     echo "not a picture" >"$data/not-a-picture.jpg"
     : >"$data/empty.bmp"
-    head -c 300 assets/dialog-logo.jpg >"$data/truncated.jpg"
     convert assets/dialog-logo.jpg -interlace JPEG "$data/progressive.jpg"
     printf '0;\n1;\n2;\n' >"$data/scans"
     convert assets/dialog-logo.jpg ppm:- | cjpeg -scans "$data/scans" >"$data/multi-scan.jpg"

@@ -1,5 +1,8 @@
 #include "fake_platform.h"
 
+#include <functional>
+#include <utility>
+
 #include "settings/settings.h"
 
 namespace pelandra::testing {
@@ -146,54 +149,70 @@ void FakePlatform::setTimerInterval(std::string_view form, std::string_view cont
     timerIntervals[key(form, control)] = milliseconds;
 }
 
-void FakePlatform::preparePicture(std::string_view form, std::string_view control, TextView path) {
-    const auto at = key(form, control);
+PictureDecoder::OpenFile FakePlatform::Decoder::open(TextView path) {
     const Text file(path);
-    const int version = fileVersions[file];
-    const auto found = prepared_.find(at);
-    if (found != prepared_.end() && found->second.path == file &&
-        found->second.version == version) {
-        return;
+    if (platform_.lockedFiles.count(file)) {
+        platform_.loadAttempts.push_back(file);
+        throw RuntimeError::permissionDenied();
     }
-    loadAttempts.push_back(file);
-    Prepared& picture = prepared_[at] = {std::string(form), std::string(control), file, version};
-    if (!decodeInBackground) decode(picture);
+    if (!platform_.pictures.count(file) && !platform_.otherFiles.count(file)) {
+        platform_.loadAttempts.push_back(file);
+        throw RuntimeError::fileNotFound();
+    }
+    const auto version = uint64_t(platform_.fileVersions[file]);
+    return {{0, std::hash<Text>()(file), version, version}, std::make_shared<Text>(file)};
 }
 
-void FakePlatform::decode(Prepared& picture) {
-    picture.done = true;
-    if (otherFiles.count(picture.path)) {
-        picture.failure = RuntimeError::invalidPicture();
-    } else if (!pictures.count(picture.path)) {
-        picture.failure = RuntimeError::fileNotFound();
+void FakePlatform::Decoder::start(Job job, OpenFile file, PictureSize, std::string_view) {
+    const Text& path = *std::static_pointer_cast<Text>(file.handle);
+    platform_.loadAttempts.push_back(path);
+    if (platform_.decodeInBackground) {
+        pending_[job] = path;
+    } else {
+        finish(job, path);
     }
+}
+
+std::optional<PreparedPictures::Control> FakePlatform::Decoder::finish(Job job, const Text& path) {
+    std::optional<RuntimeError> failure;
+    if (platform_.otherFiles.count(path)) failure = RuntimeError::invalidPicture();
+    return platform_.pictures_.finished(job, failure, std::make_shared<const Text>(path));
+}
+
+std::vector<PreparedPictures::Control> FakePlatform::Decoder::finishAll() {
+    std::vector<PreparedPictures::Control> finished;
+    for (auto pending = std::exchange(pending_, {}); const auto& [job, path] : pending) {
+        if (auto control = finish(job, path)) finished.push_back(std::move(*control));
+    }
+    return finished;
+}
+
+void FakePlatform::preparePicture(std::string_view form, std::string_view control, TextView path) {
+    const auto design = designs_.find(form);
+    const ControlDesign* found = design == designs_.end() ? nullptr : design->second->find(control);
+    if (found && found->kind != ControlKind::Picture) {
+        return pictures_.refuse(form, control, RuntimeError::invalidArgument());
+    }
+    pictures_.prepare(form, control, path, {});
 }
 
 bool FakePlatform::pictureReady(std::string_view form, std::string_view control) {
-    const auto found = prepared_.find(key(form, control));
-    return found != prepared_.end() && found->second.done;
+    return pictures_.ready(form, control);
 }
 
 void FakePlatform::showPreparedPicture(std::string_view form, std::string_view control) {
-    const auto at = key(form, control);
-    const auto found = prepared_.find(at);
-    if (found == prepared_.end() || !found->second.done) throw RuntimeError::invalidArgument();
-    if (found->second.failure) throw *found->second.failure;
-    loadedPictures[at] = found->second.path;
+    const DecodedPixels& pixels = pictures_.picture(form, control);
+    loadedPictures[key(form, control)] = *std::static_pointer_cast<const Text>(pixels);
 }
 
 bool FakePlatform::decoding() const {
-    for (const auto& [at, picture] : prepared_) {
-        if (!picture.done) return true;
-    }
-    return false;
+    return decoder_.busy();
 }
 
 std::optional<int> FakePlatform::finishDecoding() {
-    for (auto& [at, picture] : prepared_) {
-        if (picture.done) continue;
-        decode(picture);
-        if (auto ended = fire(picture.form, picture.control, EventKind::PictureReady)) return ended;
+    for (const auto& finished : decoder_.finishAll()) {
+        if (auto ended = fire(finished.form, finished.control, EventKind::PictureReady))
+            return ended;
     }
     return std::nullopt;
 }

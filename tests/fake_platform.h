@@ -12,6 +12,7 @@
 #include "control/program.h"
 #include "platform/conformance.h"
 #include "platform/platform.h"
+#include "platform/prepared_pictures.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::testing {
@@ -37,6 +38,7 @@ class FakePlatform : public Platform {
     std::map<Text, std::vector<Text>> folders;  // folder as given -> names in listing order
     std::set<Text> pictures;                    // full paths that load as pictures
     std::set<Text> otherFiles;                  // full paths that exist but are no pictures
+    std::set<Text> lockedFiles;                 // full paths this user may not read
     bool mediumUnreadable = false;
     // The medium fails once when a listing is asked for its name at this index (0-based).
     std::optional<size_t> nameReadFailsAt;
@@ -55,7 +57,7 @@ class FakePlatform : public Platform {
     std::map<std::string, bool> visible;
     std::map<std::string, int32_t> timerIntervals;
     std::map<std::string, Text> loadedPictures;
-    std::vector<Text> loadAttempts;  // every decode started, in order
+    std::vector<Text> loadAttempts;  // every decode started or file not opened, in order
     struct Box {
         Text prompt;
         Text title;
@@ -130,17 +132,25 @@ class FakePlatform : public Platform {
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
 
   private:
-    struct Prepared {
-        std::string form;
-        std::string control;
-        Text path;
-        int version = 0;
-        bool done = false;
-        std::optional<RuntimeError> failure;
-    };
-    void decode(Prepared& picture);
+    // Answers from the sets above; decodes at once unless decodeInBackground is set.
+    class Decoder : public PictureDecoder {
+      public:
+        explicit Decoder(FakePlatform& platform) : platform_(platform) {}
+        OpenFile open(TextView path) override;
+        void start(Job job, OpenFile file, PictureSize size, std::string_view form) override;
+        void forget(Job job) override { pending_.erase(job); }
+        // Ends every decode started; returns the controls whose pictures finished.
+        std::vector<PreparedPictures::Control> finishAll();
+        bool busy() const { return !pending_.empty(); }
 
-    std::map<std::string, Prepared> prepared_;  // by "Form.control"
+      private:
+        std::optional<PreparedPictures::Control> finish(Job job, const Text& path);
+        FakePlatform& platform_;
+        std::map<Job, Text> pending_;
+    };
+
+    Decoder decoder_{*this};
+    PreparedPictures pictures_{decoder_};
     EventSink* sink_ = nullptr;
     std::map<std::string, const FormDesign*, std::less<>> designs_;
 };

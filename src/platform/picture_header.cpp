@@ -266,4 +266,13 @@ std::optional<ExifBlock> jpegExifBlock(const ReadAt& read) {
     return found;
 }
 
+PictureFormat checkPictureFile(const ReadAt& read, DecoderScaling scaling) {
+    const PictureHeader header = readPictureHeader(read);
+    checkPictureLimits(header, scaling);
+    if (header.format == PictureFormat::Jpeg && !jpegIsComplete(read)) {
+        throw RuntimeError::invalidPicture();
+    }
+    return header.format;
+}
+
 }  // namespace pelandra

@@ -60,6 +60,11 @@ PictureHeader decodedPictureHeader(uint32_t width, uint32_t height);
 // the marker (some cameras append data there) is allowed.
 bool jpegIsComplete(const ReadAt& read);
 
+// The check every decoder makes before its codec sees a byte: the header held to the limits
+// as `scaling` decodes it, and a JPEG whole. Returns the format the header names; throws
+// RuntimeError 481 (Invalid picture).
+PictureFormat checkPictureFile(const ReadAt& read, DecoderScaling scaling);
+
 // Where a JPEG keeps its EXIF data: the TIFF structure inside its "Exif" APP1 segment.
 struct ExifBlock {
     uint64_t offset = 0;  // of the TIFF header, in the file

@@ -118,15 +118,15 @@ class Platform {
     virtual void setTimerInterval(std::string_view form, std::string_view control,
                                   int32_t milliseconds) = 0;
     // Pictures are decoded away from the thread that delivers input, so that a key ends the
-    // show however long a photo takes. A control has at most one prepared picture.
+    // show however long a photo takes. A control has at most one prepared picture; when it
+    // is kept, decoded again or tried again is PreparedPictures' rule (README.md).
     //
     // Starts decoding the picture file at `path` for the control, at the size it is shown
-    // at, replacing the control's earlier prepared picture, unless that one is of the same
-    // file and the file has not changed since (size, modification time): then it is kept,
-    // finished or not. Never throws; what decoding meets is kept for showPreparedPicture.
+    // at. Never throws; what decoding meets is kept for showPreparedPicture.
     virtual void preparePicture(std::string_view form, std::string_view control, TextView path) = 0;
-    // True when the control's prepared picture has finished decoding, well or not. While it
-    // is false the backend delivers EventKind::PictureReady on the control once it has.
+    // True when the control's prepared picture has finished decoding, well or not (false
+    // when none was prepared). While it is false the backend delivers
+    // EventKind::PictureReady on the control once it has.
     virtual bool pictureReady(std::string_view form, std::string_view control) = 0;
     // Makes the finished prepared picture the control's picture; it stays prepared, so
     // preparing the same unchanged file again costs nothing. Throws the RuntimeError its

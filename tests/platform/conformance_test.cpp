@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_platform.h"
+#include "platform/picture_conformance.h"
 
 namespace pelandra::testing {
 namespace {
@@ -29,6 +32,60 @@ TEST(Conformance, TheFakeRaisesWhatEveryBackendRaises) {
         EXPECT_EQ(recorder.raised, c.raised) << c.name;
     }
 }
+
+// The fake tells pictures from other files by the sets it is given; it shows no pixels.
+class FakePictures : public conformance::PictureDriver {
+  public:
+    FakePictures() {
+        fake.decodeInBackground = true;
+        fake.createForm(kDesign, recorder);
+    }
+    Platform& platform() override { return fake; }
+    Text path(int file) override { return kPath + Text(size_t(file), u'2'); }
+    void write(conformance::Content content, int file) override {
+        const Text at = path(file);
+        using conformance::Content;
+        const bool picture = content == Content::Photo || content == Content::OtherPhoto ||
+                             conformance::orientationOf(content) != 0;
+        fake.pictures.erase(at);
+        fake.otherFiles.erase(at);
+        (picture ? fake.pictures : fake.otherFiles).insert(at);
+        ++fake.fileVersions[at];
+    }
+    bool lock(bool locked) override {
+        if (locked) {
+            fake.lockedFiles.insert(kPath);
+        } else {
+            fake.lockedFiles.erase(kPath);
+        }
+        return true;
+    }
+    bool waitReady(std::string_view control) override {
+        fake.finishDecoding();
+        return fake.pictureReady(kDesign.name, control);
+    }
+    int readyEvents() override {
+        return int(std::count(recorder.raised.begin(), recorder.raised.end(),
+                              Raised{"picture", EventKind::PictureReady}));
+    }
+    std::optional<std::vector<conformance::Corner>> redCorners() override { return std::nullopt; }
+
+  private:
+    const Text kPath = u"/photos/57CHEVY.JPG";
+    FakePlatform fake;
+    Recorder recorder;
+};
+
+class FakePictureCase : public ::testing::TestWithParam<conformance::PictureCase> {};
+
+TEST_P(FakePictureCase, PreparesAsEveryBackendDoes) {
+    FakePictures driver;
+    conformance::runPictureCase(driver, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conformance, FakePictureCase,
+                         ::testing::ValuesIn(conformance::kPictureCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace pelandra::testing

@@ -36,7 +36,8 @@ PictureFile::PictureFile(const std::string& path)
         ::close(fd_);
         throw RuntimeError::pathFileAccess();
     }
-    stamp_ = {info.st_dev, info.st_ino, info.st_size, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
+    identity_ = {uint64_t(info.st_dev), uint64_t(info.st_ino), uint64_t(info.st_size),
+                 uint64_t(info.st_mtim.tv_sec) * 1000000000u + uint64_t(info.st_mtim.tv_nsec)};
 }
 
 PictureFile::~PictureFile() {
@@ -44,13 +45,13 @@ PictureFile::~PictureFile() {
 }
 
 PictureFile::PictureFile(PictureFile&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), stamp_(other.stamp_) {}
+    : fd_(std::exchange(other.fd_, -1)), identity_(other.identity_) {}
 
 PictureFile& PictureFile::operator=(PictureFile&& other) noexcept {
     if (this != &other) {
         if (fd_ >= 0) ::close(fd_);
         fd_ = std::exchange(other.fd_, -1);
-        stamp_ = other.stamp_;
+        identity_ = other.identity_;
     }
     return *this;
 }

@@ -3,22 +3,12 @@
 // descriptor says it is.
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
 #include <string>
 
-namespace pelandra::qt {
+#include "platform/prepared_pictures.h"
 
-// What a file was when it was opened; equal stamps mean an unchanged file.
-struct FileStamp {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    int64_t seconds = 0;
-    int64_t nanoseconds = 0;
-    bool operator==(const FileStamp&) const = default;
-};
+namespace pelandra::qt {
 
 class PictureFile {
   public:
@@ -32,11 +22,11 @@ class PictureFile {
     PictureFile& operator=(const PictureFile&) = delete;
 
     int fd() const { return fd_; }
-    const FileStamp& stamp() const { return stamp_; }
+    const FileIdentity& identity() const { return identity_; }
 
   private:
     int fd_ = -1;
-    FileStamp stamp_;
+    FileIdentity identity_;
 };
 
 }  // namespace pelandra::qt

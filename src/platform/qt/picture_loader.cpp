@@ -33,17 +33,6 @@ ReadAt readerOf(int fd) {
     };
 }
 
-// Refuses, before any decoder sees the file, a picture its header says is too big, and a
-// JPEG cut short (libjpeg would only warn and show the rest grey).
-PictureFormat checkHeader(int fd) {
-    const PictureHeader header = readPictureHeader(readerOf(fd));
-    checkPictureLimits(header);
-    if (header.format == PictureFormat::Jpeg && !jpegIsComplete(readerOf(fd))) {
-        throw RuntimeError::invalidPicture();
-    }
-    return header.format;
-}
-
 // libjpeg only warns when a picture's data ends before its frame is filled (a frame made to
 // claim more than its data holds), and Qt passes the warning on as a log message; the rest
 // would be shown grey.
@@ -76,7 +65,7 @@ QImage loadPictureAtSize(const std::string& path, QSize target) {
 }
 
 QImage loadPictureAtSize(int fd, QSize target) {
-    const PictureFormat format = checkHeader(fd);
+    const PictureFormat format = checkPictureFile(readerOf(fd), DecoderScaling::WhileDecoding);
 
     // The show may have handed the same open file over before, to a decoder that died
     // part-way through it.

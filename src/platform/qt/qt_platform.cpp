@@ -66,8 +66,13 @@ QtPlatform::QtPlatform(int& argc, char** argv)
     : commandLine_(joinArguments(argc, argv)),  // before Qt takes its own options out
       settings_(IniSettings::defaultFile()),
       lockFile_(InstanceLock::defaultPath()),
-      pictures_([this](const std::string& form, const std::string& control) {
-          if (FormWindow* window = this->window(form)) window->pictureFinished(control);
+      decoder_([this](PictureDecoder::Job job, std::optional<RuntimeError> failure,
+                      DecodedPixels pixels) {
+          const auto finished = pictures_.finished(job, std::move(failure), std::move(pixels));
+          if (!finished) return;
+          if (FormWindow* window = this->window(finished->form)) {
+              window->pictureFinished(finished->control);
+          }
       }) {
     const auto host = requestedHost(argc, argv, commandLine_);
     if (host && host->kind == HostRequest::Kind::NotAWindow) {
@@ -279,24 +284,24 @@ void QtPlatform::setTimerInterval(std::string_view form, std::string_view contro
 }
 
 void QtPlatform::preparePicture(std::string_view form, std::string_view control, TextView path) {
-    const std::string formName(form), controlName(control);
     auto* picture = dynamic_cast<PictureWidget*>(
         window(form) != nullptr ? window(form)->control(control) : nullptr);
     if (picture == nullptr) {
-        pictures_.refuse(formName, controlName, RuntimeError::invalidArgument());
+        pictures_.refuse(form, control, RuntimeError::invalidArgument());
         return;
     }
-    pictures_.prepare(formName, controlName, toFileName(path), picture->deviceSize());
+    const QSize size = picture->deviceSize();
+    pictures_.prepare(form, control, path, {size.width(), size.height()});
 }
 
 bool QtPlatform::pictureReady(std::string_view form, std::string_view control) {
-    return pictures_.ready(std::string(form), std::string(control));
+    return pictures_.ready(form, control);
 }
 
 void QtPlatform::showPreparedPicture(std::string_view form, std::string_view control) {
     auto* picture = dynamic_cast<PictureWidget*>(&widgetFor(form, control));
     if (picture == nullptr) throw RuntimeError::invalidArgument();
-    picture->setPicture(pictures_.picture(std::string(form), std::string(control)));
+    picture->setPicture(*std::static_pointer_cast<const QImage>(pictures_.picture(form, control)));
 }
 
 void QtPlatform::messageBox(TextView prompt, TextView title) {

@@ -9,10 +9,11 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "platform/prepared_pictures.h"
 #include "platform/qt/form_window.h"
 #include "platform/qt/ini_settings.h"
 #include "platform/qt/instance_lock.h"
-#include "platform/qt/prepared_pictures.h"
+#include "platform/qt/picture_decoding.h"
 #include "platform/qt/screen_covers.h"
 #include "platform/qt/x11_destroy_watch.h"
 #include "platform/qt/x11_host.h"
@@ -80,7 +81,7 @@ class QtPlatform : public Platform {
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
 
     // The process that decodes the photos (started at the first one), for tests.
-    DecoderProcess& pictureDecoder() { return pictures_.decoder(); }
+    DecoderProcess& pictureDecoder() { return decoder_.process(); }
 
   private:
     struct Hosting {
@@ -108,7 +109,8 @@ class QtPlatform : public Platform {
     bool cursorHidden_ = false;
     std::map<std::string, std::unique_ptr<FormWindow>, std::less<>> windows_;
     std::unique_ptr<ScreenCovers> covers_;
-    PreparedPictures pictures_;
+    QtPictureDecoder decoder_;
+    PreparedPictures pictures_{decoder_};
 };
 
 }  // namespace pelandra::qt

@@ -217,6 +217,11 @@ void FormWindow::setPicture(std::string_view control, std::shared_ptr<const Pict
     InvalidateRect(target->hwnd, nullptr, FALSE);
 }
 
+std::shared_ptr<const Picture> FormWindow::picture(std::string_view control) const {
+    const Control* target = find(control);
+    return target ? target->picture : nullptr;
+}
+
 Fit FormWindow::fitFor(const Control& control) const {
     const RECT client = clientOf(control.hwnd);
     return {client.right, client.bottom, stretches(control)};

@@ -62,6 +62,8 @@ class FormWindow {
     Fit pictureFit(std::string_view control) const;
     // Makes `picture` the control's picture and redraws it.
     void setPicture(std::string_view control, std::shared_ptr<const Picture> picture);
+    // The control's picture, nullptr when it has none.
+    std::shared_ptr<const Picture> picture(std::string_view control) const;
 
   private:
     struct Control {

@@ -232,18 +232,6 @@ std::unique_ptr<Picture> decodeFrame(IWICBitmapDecoder* decoder, Fit fit, Pictur
     return picture;
 }
 
-// The header's limits hold before the codec sees a byte, and a JPEG must be whole. The
-// codecs decode at full size whatever the scaler asks for (Wine's always do), so that is
-// the size priced.
-PictureFormat checkedFormat(const ReadAt& read) {
-    const PictureHeader header = readPictureHeader(read);
-    checkPictureLimits(header, DecoderScaling::AfterDecoding);
-    if (header.format == PictureFormat::Jpeg && !jpegIsComplete(read)) {
-        throw RuntimeError::invalidPicture();
-    }
-    return header.format;
-}
-
 }  // namespace
 
 bool startPictureDecoding() {
@@ -254,6 +242,23 @@ bool startPictureDecoding() {
 void releasePictureFactory() {
     if (threadFactory) threadFactory->Release();
     threadFactory = nullptr;
+}
+
+FileIdentity identifyPictureFile(TextView path) {
+    // No access asked for: only the file's record is read, whoever holds the file open.
+    const HANDLE opened =
+        CreateFileW(wide(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) throw decodeFailure(HRESULT_FROM_WIN32(GetLastError()));
+    const FileHandle file(opened);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file.get(), &info)) {
+        throw decodeFailure(HRESULT_FROM_WIN32(GetLastError()));
+    }
+    const auto join = [](DWORD high, DWORD low) { return (uint64_t(high) << 32) | low; };
+    return {info.dwVolumeSerialNumber, join(info.nFileIndexHigh, info.nFileIndexLow),
+            join(info.nFileSizeHigh, info.nFileSizeLow),
+            join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime)};
 }
 
 std::unique_ptr<Picture> decodePictureFile(TextView path, Fit fit) {
@@ -270,7 +275,9 @@ std::unique_ptr<Picture> decodePictureFile(TextView path, Fit fit) {
     if (opened == INVALID_HANDLE_VALUE) throw decodeFailure(HRESULT_FROM_WIN32(GetLastError()));
     const FileHandle file(opened);
     const ReadAt read = fileReader(file.get());
-    const PictureFormat format = checkedFormat(read);
+    // The codecs decode at full size whatever the scaler asks for (Wine's always do), so that
+    // is the size priced.
+    const PictureFormat format = checkPictureFile(read, DecoderScaling::AfterDecoding);
     Com<IWICBitmapDecoder> decoder;
     check(factory()->CreateDecoderFromFilename(name.c_str(), nullptr, GENERIC_READ,
                                                WICDecodeMetadataCacheOnDemand, decoder.out()));
@@ -279,7 +286,7 @@ std::unique_ptr<Picture> decodePictureFile(TextView path, Fit fit) {
 
 std::unique_ptr<Picture> decodePictureBytes(const void* bytes, size_t size, Fit fit) {
     const ReadAt read = memoryReader(bytes, size);
-    const PictureFormat format = checkedFormat(read);
+    const PictureFormat format = checkPictureFile(read, DecoderScaling::AfterDecoding);
     Com<IWICStream> stream;
     check(factory()->CreateStream(stream.out()));
     check(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(bytes)),

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <memory>
 
+#include "platform/prepared_pictures.h"
 #include "platform/text.h"
 
 namespace pelandra::win32 {
@@ -39,6 +40,10 @@ struct Fit {
     int height = 0;
     bool stretch = false;
 };
+
+// What the file at `path` is now (volume, file index, size, last write), without reading
+// it. Throws RuntimeError: 53 File not found, 76 Path not found, 70 Permission denied.
+FileIdentity identifyPictureFile(TextView path);
 
 // Throws RuntimeError: 53 File not found, 76 Path not found, 70 Permission denied,
 // 481 Invalid picture (not a picture, corrupt, truncated, empty).

@@ -20,17 +20,13 @@ PictureWorker::~PictureWorker() {
     if (thread_.joinable()) thread_.join();
 }
 
-WPARAM PictureWorker::start(TextView path, Fit fit, HWND window, UINT message) {
-    WPARAM number = 0;
+void PictureWorker::start(WPARAM number, TextView path, Fit fit, HWND window, UINT message) {
     {
         const std::lock_guard lock(mutex_);
-        number = ++lastNumber_;
-        if (number == 0) number = ++lastNumber_;  // 0 stands for no job
         queue_.push_back({number, Text(path), fit, window, message});
         if (!thread_.joinable()) thread_ = std::thread([this] { run(); });
     }
     wake_.notify_one();
-    return number;
 }
 
 void PictureWorker::drop(WPARAM job) {

@@ -37,10 +37,10 @@ class PictureWorker {
     // Waits for the job in hand; queued jobs never run.
     ~PictureWorker();
 
-    // Queues decoding `path` at `fit`. Once it is done, `message` is posted to `window` with
-    // the job's number as WPARAM. Returns that number, never 0. The thread starts with the
+    // Queues decoding `path` at `fit` as job `number` (unique, never 0). Once it is done,
+    // `message` is posted to `window` with that number as WPARAM. The thread starts with the
     // first job and lives until the worker is destroyed.
-    WPARAM start(TextView path, Fit fit, HWND window, UINT message);
+    void start(WPARAM number, TextView path, Fit fit, HWND window, UINT message);
     // Forgets the job: a queued one never runs, a running one is freed when it ends, a
     // finished one at once.
     void drop(WPARAM job);
@@ -67,7 +67,6 @@ class PictureWorker {
     WPARAM running_ = 0;
     bool runningDropped_ = false;
     std::map<WPARAM, Outcome> finished_;
-    WPARAM lastNumber_ = 0;
     bool stopping_ = false;
     std::thread thread_;
 };

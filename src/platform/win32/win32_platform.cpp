@@ -30,7 +30,10 @@ Text argumentsOf(std::wstring_view line) {
 }
 
 Win32Platform::Win32Platform(HINSTANCE instance, PictureWorker::Decode decode)
-    : instance_(instance), pictures_(std::move(decode)) {
+    : instance_(instance), decoder_(std::move(decode), [this](std::string_view name) {
+          FormWindow* built = form(name);
+          return built ? built->hwnd() : nullptr;
+      }) {
     startPictureDecoding();
     FormWindow::registerClasses(instance_);
     ScreenCovers::registerClass(instance_);
@@ -124,8 +127,13 @@ void Win32Platform::createForm(const FormDesign& design, EventSink& sink) {
         if (--liveForms_ == 0) PostQuitMessage(0);
     });
     ++liveForms_;
-    built->onPictureDecoded([this, name = std::string(design.name)](WPARAM job) {
-        return pictures_.finished(name, job);
+    built->onPictureDecoded([this](WPARAM job) -> std::string {
+        auto outcome = decoder_.take(job);
+        if (!outcome) return {};
+        const auto finished =
+            pictures_.finished(job, std::move(outcome->failure),
+                               std::shared_ptr<const Picture>(std::move(outcome->picture)));
+        return finished ? finished->control : std::string();
     });
     forms_.push_back(std::move(built));
 }
@@ -161,7 +169,15 @@ void Win32Platform::setTimerInterval(std::string_view form, std::string_view con
 }
 
 void Win32Platform::preparePicture(std::string_view form, std::string_view control, TextView path) {
-    pictures_.prepare(this->form(form), form, control, path);
+    FormWindow* built = this->form(form);
+    if (!built || !built->hwnd())
+        return pictures_.refuse(form, control, RuntimeError::invalidArgument());
+    try {
+        const Fit fit = built->pictureFit(control);
+        pictures_.prepare(form, control, path, {fit.width, fit.height, fit.stretch});
+    } catch (const RuntimeError& error) {
+        pictures_.refuse(form, control, error);
+    }
 }
 
 bool Win32Platform::pictureReady(std::string_view form, std::string_view control) {
@@ -169,7 +185,9 @@ bool Win32Platform::pictureReady(std::string_view form, std::string_view control
 }
 
 void Win32Platform::showPreparedPicture(std::string_view form, std::string_view control) {
-    pictures_.show(formNamed(form), control);
+    FormWindow& built = formNamed(form);
+    built.setPicture(control,
+                     std::static_pointer_cast<const Picture>(pictures_.picture(form, control)));
 }
 
 void Win32Platform::messageBox(TextView prompt, TextView title) {

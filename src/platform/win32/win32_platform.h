@@ -8,9 +8,10 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/prepared_pictures.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/picture_decoding.h"
 #include "platform/win32/picture_worker.h"
-#include "platform/win32/prepared_pictures.h"
 #include "platform/win32/screen_covers.h"
 
 namespace pelandra::win32 {
@@ -68,7 +69,8 @@ class Win32Platform : public Platform {
     HINSTANCE instance_;
     HANDLE instanceLock_ = nullptr;
     HWND previewParent_ = nullptr;
-    PreparedPictures pictures_;  // outlives the windows it posts to
+    WorkerPictureDecoder decoder_;  // outlives the windows it posts to
+    PreparedPictures pictures_{decoder_};
     std::vector<std::unique_ptr<FormWindow>> forms_;
     std::unique_ptr<ScreenCovers> covers_;
     int liveForms_ = 0;

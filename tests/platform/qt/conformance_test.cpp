@@ -2,11 +2,20 @@
 #include "platform/conformance.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <QBuffer>
+#include <QFile>
 #include <QFont>
+#include <QImageWriter>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 
+#include "picture_waiting.h"
+#include "platform/picture_conformance.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/qt_platform.h"
 
@@ -118,6 +127,109 @@ TEST_F(Conformance, FocusMovesByTabIndex) {
     }
     EXPECT_EQ(order, kTabOrder);
 }
+
+std::vector<uint8_t> jpegOf(const QImage& image, bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(95);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return {bytes.begin(), bytes.end()};
+}
+
+// A baseline JPEG of one scan per component, made by cjpeg.
+std::vector<uint8_t> multiScanJpeg(const QImage& image) {
+    QTemporaryDir work;
+    const QString ppm = work.filePath("in.ppm"), scans = work.filePath("scans");
+    image.save(ppm, "PPM");
+    QFile script(scans);
+    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write("0;\n1;\n2;\n");
+    script.close();
+    QProcess cjpeg;
+    cjpeg.start("cjpeg", {"-scans", scans, ppm});
+    EXPECT_TRUE(cjpeg.waitForFinished(10'000));
+    const QByteArray bytes = cjpeg.readAllStandardOutput();
+    return {bytes.begin(), bytes.end()};
+}
+
+QImage solid(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+class QtPictures : public PictureDriver {
+  public:
+    QtPictures() {
+        platform_.createForm(kDesign, recorder_);
+        path_ = folder_.filePath(QStringLiteral("Ün café 57"));
+    }
+    Platform& platform() override { return platform_; }
+    Text path(int file) override { return testing::textOf(nameOf(file)); }
+    void write(Content content, int file) override {
+        QImage corner = solid({64, 48}, Qt::white);
+        for (int y = 0; y < 12; ++y) {
+            for (int x = 0; x < 16; ++x) corner.setPixel(x, y, qRgb(255, 0, 0));
+        }
+        const QImage photo = solid({640, 480}, Qt::green);
+        const auto bytes =
+            contentBytes(content, {jpegOf(photo), jpegOf(photo, true), multiScanJpeg(photo),
+                                   jpegOf(solid({320, 200}, Qt::blue)), jpegOf(corner)});
+        QFile out(nameOf(file));
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    bool lock(bool locked) override {
+        if (::geteuid() == 0) return false;  // root reads everything
+        return ::chmod(QFile::encodeName(nameOf(0)).constData(), locked ? 0200 : 0600) == 0;
+    }
+    bool waitReady(std::string_view control) override {
+        return testing::waitForPicture(platform_, kForm, control);
+    }
+    int readyEvents() override {
+        for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+        return int(std::count(recorder_.raised.begin(), recorder_.raised.end(),
+                              Raised{"picture", EventKind::PictureReady}));
+    }
+    // However big a picture claims to be, neither the show nor its decoder pays for it.
+    void checkCosts(const std::string& where) override {
+        EXPECT_LT(testing::statusKiB(::getpid(), "VmRSS") - showBefore_, 64 * 1024) << where;
+        if (const pid_t decoder = platform_.pictureDecoder().pid()) {
+            EXPECT_LT(testing::statusKiB(decoder, "VmHWM"), 512 * 1024) << where;
+        }
+    }
+    std::optional<std::vector<Corner>> redCorners() override {
+        const auto* picture =
+            dynamic_cast<PictureWidget*>(platform_.window(kForm)->control("picture"));
+        const QImage& shown = picture->picture();
+        return redCornersOf(shown.width(), shown.height(), [&](int x, int y) {
+            const QRgb pixel = shown.pixel(x, y);
+            return qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80;
+        });
+    }
+
+  private:
+    QString nameOf(int file) const { return path_ + QString::number(file) + ".jpg"; }
+
+    QTemporaryDir folder_;
+    QString path_;
+    QtPlatform platform_{argc, argv};
+    Recorder recorder_;
+    long showBefore_ = testing::statusKiB(::getpid(), "VmRSS");
+};
+
+class Pictures : public ::testing::TestWithParam<PictureCase> {};
+
+TEST_P(Pictures, PreparesAsEveryBackendDoes) {
+    QtPictures driver;
+    runPictureCase(driver, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conformance, Pictures, ::testing::ValuesIn(kPictureCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace pelandra::qt

@@ -1,6 +1,5 @@
-// The photos' decoder process as the show meets it: memory bombs, a decoder that crashes,
-// hangs or runs out of memory, files changed after they were decoded ahead, EXIF
-// orientations, the ready event, and no decoder left behind.
+// The photos' decoder process as the show meets it: a decoder that crashes, hangs, runs out
+// of memory or is taken over, and no decoder left behind.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -63,46 +62,6 @@ QByteArray solidJpeg(QColor colour, QSize size = {320, 200}) {
     return jpegOf(image);
 }
 
-// A baseline JPEG of one scan per component, made by cjpeg.
-QByteArray multiScanJpeg(const QImage& image) {
-    QTemporaryDir work;
-    const QString ppm = work.filePath("in.ppm"), scans = work.filePath("scans");
-    image.save(ppm, "PPM");
-    QFile script(scans);
-    EXPECT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("0;\n1;\n2;\n");
-    script.close();
-    QProcess cjpeg;
-    cjpeg.start("cjpeg", {"-scans", scans, ppm});
-    EXPECT_TRUE(cjpeg.waitForFinished(10'000));
-    return cjpeg.readAllStandardOutput();
-}
-
-// A real JPEG whose frame header is made to claim `width` x `height`.
-QByteArray claimingSize(QByteArray jpeg, int width, int height) {
-    for (qsizetype at = 2; at + 9 < jpeg.size(); ++at) {
-        const auto marker = uchar(jpeg[at + 1]);
-        if (uchar(jpeg[at]) == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
-            jpeg[at + 5] = char(height >> 8);
-            jpeg[at + 6] = char(height & 0xFF);
-            jpeg[at + 7] = char(width >> 8);
-            jpeg[at + 8] = char(width & 0xFF);
-            return jpeg;
-        }
-    }
-    ADD_FAILURE() << "no frame header";
-    return jpeg;
-}
-
-// Kilobytes of one of /proc/<pid>/status's figures (VmRSS, VmHWM); 0 when unknown.
-long statusKiB(pid_t pid, const std::string& field) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);) {
-        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
-    }
-    return 0;
-}
-
 // True once the process has ended (within a few seconds; a zombie has ended too).
 bool processGone(pid_t pid) {
     for (int i = 0; i < 500; ++i) {
@@ -150,31 +109,6 @@ class DecoderTest : public ::testing::Test {
     PictureWidget* photo = nullptr;
 };
 
-TEST_F(DecoderTest, MemoryBombsAreInvalidPicturesAndNothingGrows) {
-    ASSERT_EQ(errorShowing(write("ok.jpg", solidJpeg(Qt::green))), 0);
-    const long before = statusKiB(::getpid(), "VmRSS");
-    QImage image(640, 480, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    const struct {
-        const char* name;
-        QByteArray bytes;
-    } bombs[] = {
-        {"progressive-12000.jpg", claimingSize(jpegOf(image, true), 12000, 12000)},
-        {"baseline-60000.jpg", claimingSize(jpegOf(image), 60000, 60000)},
-        {"multi-scan-12000.jpg", claimingSize(multiScanJpeg(image), 12000, 12000)},
-        // Decoded at an eighth of its size, but its data ends long before its frame does.
-        {"baseline-12000.jpg", claimingSize(jpegOf(image), 12000, 12000)},
-    };
-    for (const auto& bomb : bombs) {
-        EXPECT_EQ(errorShowing(write(bomb.name, bomb.bytes)), 481) << bomb.name;
-        EXPECT_LT(statusKiB(::getpid(), "VmRSS") - before, 64 * 1024) << bomb.name;
-        if (decoderPid() != 0) {
-            EXPECT_LT(statusKiB(decoderPid(), "VmHWM"), 512 * 1024);
-        }
-    }
-    EXPECT_GT(qGreen(shownCentre()), 100);  // the last good photo stays
-}
-
 TEST_F(DecoderTest, ADecoderThatDiesIsOneInvalidPictureAndTheNextPhotoDecodes) {
     ASSERT_EQ(errorShowing(write("first.jpg", solidJpeg(Qt::green))), 0);
     const pid_t first = decoderPid();
@@ -203,7 +137,7 @@ TEST_F(DecoderTest, ADecoderOutOfAddressSpaceIsAnInvalidPicture) {
     if (kSanitized) GTEST_SKIP() << "sanitized decoders run without the address-space limit";
     EXPECT_EQ(errorShowing(write("decoder-hog.jpg", solidJpeg(Qt::red))), 481);
     if (decoderPid() != 0) {
-        EXPECT_LT(statusKiB(decoderPid(), "VmHWM"), 600 * 1024);
+        EXPECT_LT(testing::statusKiB(decoderPid(), "VmHWM"), 600 * 1024);
     }
     EXPECT_EQ(errorShowing(write("next.jpg", solidJpeg(Qt::blue))), 0);
 }
@@ -242,54 +176,6 @@ TEST(DecoderFence, ADecoderThatCannotBeFencedDecodesNothing) {
     }
     qputenv("PELANDRA_DECODER_FAULTS", "1");
     EXPECT_EQ(number, 481);
-}
-
-TEST_F(DecoderTest, APreparedPictureIsKeptUntilItsFileChanges) {
-    const QString path = write("57CHEVY.JPG", solidJpeg(Qt::green));
-    ASSERT_EQ(errorShowing(path), 0);
-    prepare(path);  // the same unchanged file: nothing to decode
-    EXPECT_TRUE(platform.pictureReady("Form1", "Image1"));
-
-    // Rewritten with the same size and a new time, as a copy over it would.
-    write("57CHEVY.JPG", solidJpeg(Qt::blue));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(60),
-                                 QFileDevice::FileModificationTime));
-    file.close();
-    prepare(path);
-    EXPECT_FALSE(platform.pictureReady("Form1", "Image1"));
-    ASSERT_TRUE(testing::waitForPicture(platform));
-    platform.showPreparedPicture("Form1", "Image1");
-    EXPECT_GT(qBlue(shownCentre()), 200);
-
-    // A file that has gone is looked for again, and found when it is back.
-    const QString missing = folder.filePath("58SEDAN.JPG");
-    EXPECT_EQ(errorShowing(missing), 53);
-    prepare(missing);
-    EXPECT_FALSE(platform.pictureReady("Form1", "Image1"));
-    write("58SEDAN.JPG", solidJpeg(Qt::red));
-    EXPECT_EQ(errorShowing(missing), 0);
-    EXPECT_GT(qRed(shownCentre()), 200);
-}
-
-TEST_F(DecoderTest, TheControlHearsWhenAPendingPictureIsReadyAndOnlyTheLatestCounts) {
-    const QString green = write("green.jpg", solidJpeg(Qt::green, {2400, 1600}));
-    const QString blue = write("blue.jpg", solidJpeg(Qt::blue, {2400, 1600}));
-    prepare(green);
-    prepare(blue);  // takes the place of the one before
-    ASSERT_TRUE(testing::waitForPicture(platform));
-    platform.showPreparedPicture("Form1", "Image1");
-    EXPECT_GT(qBlue(shownCentre()), 200);
-    // The ready event comes from the event loop, after the wait saw the picture ready.
-    for (int i = 0; i < 20 && sink.input().empty(); ++i) QCoreApplication::processEvents();
-    EXPECT_EQ(sink.input(), std::vector<std::string>{"Image1:PictureReady"});
-}
-
-TEST_F(DecoderTest, PreparingForAControlThatIsNoPictureFailsWhenShown) {
-    platform.preparePicture("Form1", "Label1", u"/nowhere/57CHEVY.JPG");
-    EXPECT_TRUE(platform.pictureReady("Form1", "Label1"));
-    EXPECT_THROW(platform.showPreparedPicture("Form1", "Label1"), RuntimeError);
 }
 
 // The files a process has open, as their paths.
@@ -345,75 +231,6 @@ TEST(DecoderLifetime, TheDecoderEndsWithThePlatform) {
     }
     EXPECT_TRUE(processGone(decoder));
 }
-
-// --- EXIF orientation --------------------------------------------------------------------
-
-// A JPEG with an APP1 segment carrying only the orientation tag.
-QByteArray withOrientation(const QByteArray& jpeg, int orientation) {
-    QByteArray exif("Exif\0\0MM\0\x2A\0\0\0\x08", 14);
-    exif += QByteArray("\0\x01", 2);                                        // one entry
-    exif += QByteArray("\x01\x12\0\x03\0\0\0\x01", 8);                      // SHORT x 1
-    exif += char(0) + QByteArray(1, char(orientation)) + QByteArray(2, 0);  // the value
-    exif += QByteArray(4, 0);                                               // no next IFD
-    const qsizetype length = exif.size() + 2;
-    QByteArray segment("\xFF\xE1", 2);
-    segment += char(length >> 8);
-    segment += char(length & 0xFF);
-    return jpeg.left(2) + segment + exif + jpeg.mid(2);
-}
-
-enum Corner { TopLeft, TopRight, BottomLeft, BottomRight };
-
-struct Orientation {
-    int tag;
-    Corner red;    // where the stored picture's top-left mark ends up
-    Corner green;  // and its top-right mark
-};
-
-class OrientationTest : public DecoderTest, public ::testing::WithParamInterface<Orientation> {
-  public:
-    QRgb shownAt(Corner corner) const {
-        const QImage& shown = photo->picture();
-        const int inset = 60;
-        const int x = corner == TopLeft || corner == BottomLeft ? inset : shown.width() - inset;
-        const int y = corner == TopLeft || corner == TopRight ? inset : shown.height() - inset;
-        return shown.pixel(x, y);
-    }
-};
-
-TEST_P(OrientationTest, ThePhotoIsTurnedUprightBeforeItIsStretched) {
-    // A large landscape picture, blue, with a red top-left and a green top-right quarter.
-    QImage stored(1600, 1200, QImage::Format_RGB32);
-    stored.fill(Qt::blue);
-    for (int y = 0; y < 400; ++y) {
-        for (int x = 0; x < 400; ++x) {
-            stored.setPixel(x, y, qRgb(255, 0, 0));
-            stored.setPixel(1599 - x, y, qRgb(0, 255, 0));
-        }
-    }
-    const Orientation& row = GetParam();
-    const QString path = write(QStringLiteral("turned-%1.jpg").arg(row.tag),
-                               withOrientation(jpegOf(stored), row.tag));
-    ASSERT_EQ(errorShowing(path), 0);
-    ASSERT_EQ(photo->picture().size(), QSize(777, 473));
-    const QRgb red = shownAt(row.red), green = shownAt(row.green);
-    EXPECT_TRUE(qRed(red) > 200 && qGreen(red) < 60 && qBlue(red) < 60) << std::hex << red;
-    EXPECT_TRUE(qGreen(green) > 200 && qRed(green) < 60 && qBlue(green) < 60) << std::hex << green;
-    for (const Corner other : {TopLeft, TopRight, BottomLeft, BottomRight}) {
-        if (other != row.red && other != row.green) {
-            EXPECT_GT(qBlue(shownAt(other)), 200);
-        }
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    ExifTags, OrientationTest,
-    ::testing::Values(Orientation{1, TopLeft, TopRight}, Orientation{2, TopRight, TopLeft},
-                      Orientation{3, BottomRight, BottomLeft},
-                      Orientation{4, BottomLeft, BottomRight}, Orientation{5, TopLeft, BottomLeft},
-                      Orientation{6, TopRight, BottomRight}, Orientation{7, BottomRight, TopRight},
-                      Orientation{8, BottomLeft, TopLeft}),
-    [](const auto& row) { return "Tag" + std::to_string(row.param.tag); });
 
 }  // namespace
 }  // namespace pelandra::qt

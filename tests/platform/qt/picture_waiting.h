@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QString>
+#include <fstream>
+#include <string>
 #include <string_view>
 
 #include "platform/qt/qt_platform.h"
@@ -24,6 +26,15 @@ inline bool waitForPicture(qt::QtPlatform& platform, std::string_view form = "Fo
 
 inline Text textOf(const QString& path) {
     return Text(reinterpret_cast<const char16_t*>(path.utf16()), size_t(path.size()));
+}
+
+// Kilobytes of one of /proc/<pid>/status's figures (VmRSS, VmHWM); 0 when unknown.
+inline long statusKiB(pid_t pid, const std::string& field) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind(field + ":", 0) == 0) return std::stol(line.substr(field.size() + 1));
+    }
+    return 0;
 }
 
 // Throws what showPreparedPicture throws.

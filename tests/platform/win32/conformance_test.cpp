@@ -3,9 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
+#include "platform/picture_conformance.h"
 #include "platform/win32/form_window.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_platform.h"
+#include "test_files.h"
 
 namespace pelandra::win32 {
 namespace {
@@ -133,6 +138,89 @@ TEST_F(Conformance, FocusMovesByTabIndex) {
     }
     EXPECT_EQ(order, kTabOrder);
 }
+
+class Win32Pictures : public PictureDriver {
+  public:
+    Win32Pictures() {
+        DeleteFileW(nameOf(0).c_str());
+        DeleteFileW(nameOf(1).c_str());
+        platform_.createForm(kDesign, recorder_);
+    }
+    ~Win32Pictures() override { lock(false); }
+    Platform& platform() override { return platform_; }
+    Text path(int file) override { return fromWide(nameOf(file)); }
+    void write(Content content, int file) override {
+        using testing::readBytes;
+        ASSERT_TRUE(testing::writeBytes(
+            nameOf(file),
+            contentBytes(content, {readBytes(PELANDRA_ASSETS_DIR L"dialog-logo.jpg"),
+                                   readBytes(PELANDRA_TEST_DATA_DIR L"progressive.jpg"),
+                                   readBytes(PELANDRA_TEST_DATA_DIR L"multi-scan.jpg"),
+                                   readBytes(PELANDRA_ASSETS_DIR L"title.bmp"),
+                                   readBytes(PELANDRA_TEST_DATA_DIR L"corner.jpg")})));
+    }
+    // Held open by another without sharing, as a program writing it would.
+    bool lock(bool locked) override {
+        if (held_ != INVALID_HANDLE_VALUE) CloseHandle(std::exchange(held_, INVALID_HANDLE_VALUE));
+        if (locked) {
+            held_ = CreateFileW(nameOf(0).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+        }
+        return !locked || held_ != INVALID_HANDLE_VALUE;
+    }
+    bool waitReady(std::string_view control) override {
+        const ULONGLONG giveUp = GetTickCount64() + 60000;
+        MSG message{};
+        while (!platform_.pictureReady(kForm, control)) {
+            if (GetTickCount64() > giveUp) return false;
+            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                DispatchMessageW(&message);
+            } else {
+                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            }
+        }
+        return true;
+    }
+    int readyEvents() override {
+        const ULONGLONG until = GetTickCount64() + 200;
+        MSG message{};
+        while (GetTickCount64() < until) {
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+        return int(std::count(recorder_.raised.begin(), recorder_.raised.end(),
+                              Raised{"picture", EventKind::PictureReady}));
+    }
+    std::optional<std::vector<Corner>> redCorners() override {
+        const auto shown = platform_.form(kForm)->picture("picture");
+        if (!shown) return std::vector<Corner>{};
+        BITMAP info{};
+        GetObjectW(shown->bitmap(), sizeof(info), &info);
+        const auto* bits = static_cast<const uint32_t*>(info.bmBits);
+        return redCornersOf(shown->width(), shown->height(), [&](int x, int y) {
+            const uint32_t bgr = bits[y * shown->width() + x];
+            return ((bgr >> 16) & 0xFF) > 200 && ((bgr >> 8) & 0xFF) < 80 && (bgr & 0xFF) < 80;
+        });
+    }
+
+  private:
+    static std::wstring nameOf(int file) {
+        return PELANDRA_TEST_DATA_DIR L"conformance" + std::to_wstring(file) + L".jpg";
+    }
+    Recorder recorder_;
+    HANDLE held_ = INVALID_HANDLE_VALUE;
+    Win32Platform platform_{GetModuleHandleW(nullptr)};  // last: its worker stops first
+};
+
+class Pictures : public ::testing::TestWithParam<PictureCase> {};
+
+TEST_P(Pictures, PreparesAsEveryBackendDoes) {
+    Win32Pictures driver;
+    runPictureCase(driver, GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conformance, Pictures, ::testing::ValuesIn(kPictureCases),
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace pelandra::win32

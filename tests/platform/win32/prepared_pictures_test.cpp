@@ -127,45 +127,6 @@ TEST_F(ShowPictures, InputIsDeliveredWhileAPictureDecodes) {
     EXPECT_EQ(failureOfShowing(), 0);
 }
 
-TEST_F(ShowPictures, AnUnchangedFileIsKeptAndAChangedOneDecodedAgain) {
-    const std::wstring file = PELANDRA_TEST_DATA_DIR L"changing.bmp";
-    ASSERT_TRUE(testing::writeBytes(file, testing::readBytes(PELANDRA_ASSETS_DIR L"title.bmp")));
-    const Text path = fromWide(file);
-    platform_.preparePicture(kForm, kPhoto, path);
-    ASSERT_TRUE(pumpUntil([&] { return ready(); }));
-    EXPECT_EQ(failureOfShowing(), 0);
-
-    platform_.preparePicture(kForm, kPhoto, path);  // the next tick, the same file
-    EXPECT_TRUE(ready());
-    EXPECT_EQ(failureOfShowing(), 0);
-    EXPECT_EQ(decoded().size(), 1u);
-
-    // Another picture under the same name: a different size and a later write time.
-    ASSERT_TRUE(
-        testing::writeBytes(file, testing::readBytes(PELANDRA_ASSETS_DIR L"dialog-logo.jpg")));
-    platform_.preparePicture(kForm, kPhoto, path);
-    EXPECT_FALSE(ready());
-    ASSERT_TRUE(pumpUntil([&] { return ready(); }));
-    EXPECT_EQ(failureOfShowing(), 0);
-    EXPECT_EQ(decoded().size(), 2u);
-
-    // Cut short under the same name and size: only its write time tells.
-    testing::Bytes cut = testing::readBytes(file);
-    std::fill(cut.begin() + cut.size() / 2, cut.end(), uint8_t{0});
-    ASSERT_TRUE(testing::writeBytes(file, cut));
-    const HANDLE opened =
-        CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    FILETIME later{};
-    GetSystemTimeAsFileTime(&later);
-    later.dwHighDateTime += 1;  // well after the last write, whatever the clock's grain
-    SetFileTime(opened, nullptr, nullptr, &later);
-    CloseHandle(opened);
-    platform_.preparePicture(kForm, kPhoto, path);
-    ASSERT_TRUE(pumpUntil([&] { return ready(); }));
-    EXPECT_EQ(failureOfShowing(), 481);
-    EXPECT_EQ(decoded().size(), 3u);
-}
-
 TEST_F(ShowPictures, ASupersededPictureIsDroppedAndFreed) {
     holdDecoding();
     platform_.preparePicture(kForm, kPhoto, kTitle);
@@ -185,43 +146,6 @@ TEST_F(ShowPictures, ASupersededPictureIsDroppedAndFreed) {
     EXPECT_EQ(GetObjectType(made[0]), 0u);  // the superseded picture is gone
     EXPECT_EQ(GetObjectType(made[1]), static_cast<DWORD>(OBJ_BITMAP));
     EXPECT_EQ(failureOfShowing(), 0);
-}
-
-TEST_F(ShowPictures, AFailedPictureNamesItsFaultAndNeverThrowsEarly) {
-    const struct {
-        const char* control;
-        Text path;
-        int32_t number;
-    } cases[] = {
-        {"Image1", u"Z:\\no\\such\\folder\\58SEDAN.JPG", 76},
-        {"Image1", fromWide(PELANDRA_TEST_DATA_DIR L"missing.jpg"), 53},
-        {"Image1", fromWide(PELANDRA_TEST_DATA_DIR L"not-a-picture.jpg"), 481},
-        {"panYear", kTitle, 5},  // no picture control
-        {"NoSuchControl", kTitle, 5},
-    };
-    for (const auto& c : cases) {
-        EXPECT_NO_THROW(platform_.preparePicture(kForm, c.control, c.path)) << c.control;
-        ASSERT_TRUE(pumpUntil([&] { return platform_.pictureReady(kForm, c.control); }));
-        try {
-            platform_.showPreparedPicture(kForm, c.control);
-            ADD_FAILURE() << "showed " << toUtf8(c.path);
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.number, c.number) << toUtf8(c.path);
-        }
-    }
-    EXPECT_EQ(failureOfShowing(), 481);  // the failure stays while the file is unchanged
-    EXPECT_THROW(platform_.showPreparedPicture(kForm, "Image2"), RuntimeError);  // never prepared
-}
-
-TEST_F(ShowPictures, AFileNotFoundIsLookedForAgainButABadPictureIsKept) {
-    const Text missing = fromWide(PELANDRA_TEST_DATA_DIR L"missing.jpg");
-    const Text bad = fromWide(PELANDRA_TEST_DATA_DIR L"not-a-picture.jpg");
-    for (const Text& path : {missing, missing, bad, bad}) {
-        platform_.preparePicture(kForm, kPhoto, path);
-        ASSERT_TRUE(pumpUntil([&] { return ready(); }));
-    }
-    EXPECT_EQ(decoded(), (std::vector<Text>{missing, missing, bad}));
-    EXPECT_EQ(failureOfShowing(), 481);
 }
 
 }  // namespace

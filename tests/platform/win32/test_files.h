@@ -38,20 +38,4 @@ inline bool writeBytes(const std::wstring& path, const Bytes& bytes) {
     return ok && written == bytes.size();
 }
 
-// The offset of a JPEG's frame header (its FF Cn marker), or 0 when the segments before
-// the image data hold none.
-inline size_t jpegFrameAt(const Bytes& jpeg) {
-    size_t at = 2;
-    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
-        const uint8_t marker = jpeg[at + 1];
-        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
-            marker != 0xCC) {
-            return at;
-        }
-        if (marker == 0xDA) return 0;
-        at += 2 + ((size_t(jpeg[at + 2]) << 8) | jpeg[at + 3]);
-    }
-    return 0;
-}
-
 }  // namespace pelandra::win32::testing
