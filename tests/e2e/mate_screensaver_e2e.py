@@ -25,6 +25,10 @@ class UnderMateScreensaver(unittest.TestCase):
             self.skipTest("mate-screensaver or XScreenSaver's hack folder is not installed")
         if os.geteuid() != 0:
             self.skipTest("needs root: the hack folder is replaced in a mount namespace")
+        probe = subprocess.run(["unshare", "--mount", "--propagation", "private", "true"],
+                               capture_output=True, text=True)
+        if probe.returncode != 0:  # a chroot, whose root is no mount point
+            self.skipTest("no private mount namespace here: " + probe.stderr.strip())
         self.screen = VirtualScreen(800, 600)
         self.addCleanup(self.screen.close)
         self.home = SaverHome()
