@@ -304,3 +304,16 @@ inline void runPictureCase(PictureDriver& driver, const PictureCase& c) {
 }
 
 }  // namespace pelandra::testing::conformance
+
+// Runs every case of the table as Conformance/Suite.PreparesAsEveryBackendDoes/<case>, each on
+// a Driver of its own.
+#define PELANDRA_PICTURE_TABLE(Suite, Driver)                                                      \
+    class Suite : public ::testing::TestWithParam<::pelandra::testing::conformance::PictureCase> { \
+    };                                                                                             \
+    TEST_P(Suite, PreparesAsEveryBackendDoes) {                                                    \
+        Driver driver;                                                                             \
+        ::pelandra::testing::conformance::runPictureCase(driver, GetParam());                      \
+    }                                                                                              \
+    INSTANTIATE_TEST_SUITE_P(Conformance, Suite,                                                   \
+                             ::testing::ValuesIn(::pelandra::testing::conformance::kPictureCases), \
+                             [](const auto& row) { return std::string(row.param.name); })

@@ -1,15 +1,19 @@
 // Shows a picture through the backend's background decoding, waiting for it as the show
-// does: prepare, let the event loop run until it is ready, show.
+// does: prepare, let the event loop run until it is ready, show; and the JPEGs it shows.
 #pragma once
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QImage>
+#include <QImageWriter>
 #include <QString>
 #include <fstream>
 #include <string>
 #include <string_view>
 
 #include "platform/qt/qt_platform.h"
+#include "platform/runtime_error.h"
 
 namespace pelandra::testing {
 
@@ -43,6 +47,33 @@ inline void showPicture(qt::QtPlatform& platform, const QString& path,
     platform.preparePicture(form, control, textOf(path));
     if (!waitForPicture(platform, form, control)) throw RuntimeError::invalidArgument();
     platform.showPreparedPicture(form, control);
+}
+
+// The error number showing `path` fails with; 0 when it shows.
+inline int32_t errorShowing(qt::QtPlatform& platform, const QString& path) {
+    try {
+        showPicture(platform, path);
+        return 0;
+    } catch (const RuntimeError& error) {
+        return error.number;
+    }
+}
+
+inline QImage solidImage(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+inline QByteArray jpegOf(const QImage& image, bool progressive = false) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(95);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
 }
 
 }  // namespace pelandra::testing

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dialog/dialog_design.h"
+#include "message_pump.h"
 #include "platform/runtime_error.h"
 #include "show/show_design.h"
 
@@ -222,16 +223,7 @@ TEST_F(Forms, ClosingReportsQueryUnloadThenUnload) {
 TEST_F(Forms, TheTimerTicksByName) {
     auto form = build(show::form1Design());
     form->setTimerInterval("Timer1", 10);
-    MSG message{};
-    const ULONGLONG giveUp = GetTickCount64() + 5000;
-    while (sink.events.empty() && GetTickCount64() < giveUp) {
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        } else {
-            Sleep(1);
-        }
-    }
-    ASSERT_FALSE(sink.events.empty());
+    ASSERT_TRUE(testing::pumpUntil([&] { return !sink.events.empty(); }, 5000));
     EXPECT_EQ(sink.events[0], (Event{"Timer1", EventKind::Timer}));
 }
 
