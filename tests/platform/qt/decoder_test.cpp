@@ -60,28 +60,11 @@ bool processGone(pid_t pid) {
     return false;
 }
 
-class DecoderTest : public ::testing::Test {
+class DecoderTest : public testing::ShowPhotoTest {
   public:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        platform.createForm(show::form1Design(), sink);
-        photo = dynamic_cast<PictureWidget*>(platform.window("Form1")->control("Image1"));
-        ASSERT_NE(photo, nullptr);
-    }
-    QString write(const QString& name, const QByteArray& bytes) {
-        QFile file(folder.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
     int32_t errorShowing(const QString& path) { return testing::errorShowing(platform, path); }
     QRgb shownCentre() const { return photo->picture().pixel(388, 236); }
     pid_t decoderPid() { return platform.pictureDecoder().pid(); }
-
-    QTemporaryDir folder;
-    QtPlatform platform{argc, argv};
-    testing::RecordingSink sink;
-    PictureWidget* photo = nullptr;
 };
 
 TEST_F(DecoderTest, ADecoderThatDiesIsOneInvalidPictureAndTheNextPhotoDecodes) {

@@ -2,18 +2,25 @@
 // does: prepare, let the event loop run until it is ready, show; and the JPEGs it shows.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QImage>
 #include <QImageWriter>
 #include <QString>
+#include <QTemporaryDir>
 #include <fstream>
 #include <string>
 #include <string_view>
 
+#include "platform/qt/control_widgets.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/runtime_error.h"
+#include "recording_sink.h"
+#include "show/show_design.h"
 
 namespace pelandra::testing {
 
@@ -75,5 +82,30 @@ inline QByteArray jpegOf(const QImage& image, bool progressive = false) {
     writer.write(image);
     return bytes;
 }
+
+// The show's form on the Qt backend, and a folder for the files a test shows in its photo.
+class ShowPhotoTest : public ::testing::Test {
+  public:
+    void SetUp() override {
+        ASSERT_TRUE(folder.isValid());
+        platform.createForm(show::form1Design(), sink);
+        photo = dynamic_cast<qt::PictureWidget*>(platform.window("Form1")->control("Image1"));
+        ASSERT_NE(photo, nullptr);
+    }
+    QString write(const QString& name, const QByteArray& bytes) {
+        QFile file(folder.filePath(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return file.fileName();
+    }
+
+    QTemporaryDir folder;
+    int argc_ = 1;
+    char program_[15] = "pelandra-saver";
+    char* argv_[2] = {program_, nullptr};
+    qt::QtPlatform platform{argc_, argv_};
+    RecordingSink sink;
+    qt::PictureWidget* photo = nullptr;
+};
 
 }  // namespace pelandra::testing

@@ -4,23 +4,13 @@
 #include <unistd.h>
 
 #include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <functional>
 
 #include "picture_waiting.h"
-#include "platform/qt/control_widgets.h"
-#include "platform/qt/qt_platform.h"
 #include "platform/runtime_error.h"
-#include "recording_sink.h"
-#include "show/show_design.h"
 
 namespace pelandra::qt {
 namespace {
-
-int argc = 1;
-char program[] = "pelandra-saver";
-char* argv[] = {program, nullptr};
 
 QByteArray jpegBytes(QSize size) {
     QImage image = testing::solidImage(size, Qt::red);
@@ -30,26 +20,9 @@ QByteArray jpegBytes(QSize size) {
     return testing::jpegOf(image);
 }
 
-class PicturesTest : public ::testing::Test {
+class PicturesTest : public testing::ShowPhotoTest {
   public:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        platform.createForm(show::form1Design(), sink);
-        photo = dynamic_cast<PictureWidget*>(platform.window("Form1")->control("Image1"));
-        ASSERT_NE(photo, nullptr);
-    }
-    QString write(const QString& name, const QByteArray& bytes) {
-        QFile file(folder.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
     void load(const QString& path) { testing::showPicture(platform, path); }
-
-    QTemporaryDir folder;
-    QtPlatform platform{argc, argv};
-    testing::RecordingSink sink;
-    PictureWidget* photo = nullptr;
 };
 
 TEST_F(PicturesTest, TheRle8TitleLoadsAtThePhotoSize) {
