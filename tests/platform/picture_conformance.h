@@ -218,9 +218,9 @@ inline std::vector<uint8_t> contentBytes(Content content, Sources sources) {
     }
 }
 
-// Which corners of a picture are red, four pixels in from each.
-template <typename IsRed>
-std::vector<Corner> redCornersOf(int width, int height, IsRed isRedAt) {
+// Which corners of a picture are red, four pixels in from each; rgbAt(x, y) gives 0xRRGGBB.
+template <typename RgbAt>
+std::vector<Corner> redCornersOf(int width, int height, RgbAt rgbAt) {
     const int right = width - 5, bottom = height - 5;
     const struct {
         Corner corner;
@@ -231,7 +231,10 @@ std::vector<Corner> redCornersOf(int width, int height, IsRed isRedAt) {
                   {Corner::BottomLeft, 4, bottom}};
     std::vector<Corner> red;
     for (const auto& probe : probes) {
-        if (isRedAt(probe.x, probe.y)) red.push_back(probe.corner);
+        const uint32_t rgb = rgbAt(probe.x, probe.y);
+        if (((rgb >> 16) & 0xFF) > 200 && ((rgb >> 8) & 0xFF) < 80 && (rgb & 0xFF) < 80) {
+            red.push_back(probe.corner);
+        }
     }
     return red;
 }

@@ -182,10 +182,8 @@ class QtPictures : public PictureDriver {
         const auto* picture =
             dynamic_cast<PictureWidget*>(platform_.window(kForm)->control("picture"));
         const QImage& shown = picture->picture();
-        return redCornersOf(shown.width(), shown.height(), [&](int x, int y) {
-            const QRgb pixel = shown.pixel(x, y);
-            return qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80;
-        });
+        return redCornersOf(shown.width(), shown.height(),
+                            [&](int x, int y) { return uint32_t(shown.pixel(x, y)); });
     }
 
   private:

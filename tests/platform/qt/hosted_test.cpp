@@ -115,14 +115,6 @@ TEST(Fit, ScalesEdgesSoNeighboursStayFlush) {
     EXPECT_EQ(fit.inside({8, 8, 777, 473}), QRect(3, 3, 311, 189));  // no offset inside a panel
 }
 
-TEST(Fit, FontsShrinkWithTheLayoutButNeverVanish) {
-    const FontSpec caption{"MS Sans Serif", 9.75f, true};
-    EXPECT_EQ(fontOf(caption).pixelSize(), 13);
-    EXPECT_EQ(fontOf(caption, 1.0).pixelSize(), 13);
-    EXPECT_EQ(fontOf(caption, 0.4).pixelSize(), 5);
-    EXPECT_EQ(fontOf(caption, 0.01).pixelSize(), 1);
-}
-
 // --- A hosted show -----------------------------------------------------------------------
 
 int argc = 1;

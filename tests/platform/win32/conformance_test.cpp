@@ -172,10 +172,8 @@ class Win32Pictures : public PictureDriver {
         BITMAP info{};
         GetObjectW(shown->bitmap(), sizeof(info), &info);
         const auto* bits = static_cast<const uint32_t*>(info.bmBits);
-        return redCornersOf(shown->width(), shown->height(), [&](int x, int y) {
-            const uint32_t bgr = bits[y * shown->width() + x];
-            return ((bgr >> 16) & 0xFF) > 200 && ((bgr >> 8) & 0xFF) < 80 && (bgr & 0xFF) < 80;
-        });
+        return redCornersOf(shown->width(), shown->height(),
+                            [&](int x, int y) { return bits[y * shown->width() + x]; });
     }
 
   private:

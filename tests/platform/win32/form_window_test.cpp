@@ -124,18 +124,6 @@ TEST_F(Forms, FontsByTheirOwnNamesAtTheirPointSizes) {
     }
 }
 
-TEST_F(Forms, TabOrderFollowsTheTable) {
-    auto form = build(dialog::settingsDesign());
-    std::vector<std::wstring> order;
-    HWND first = GetNextDlgTabItem(form->hwnd(), nullptr, FALSE);
-    for (HWND at = first; at && order.size() < 6;) {
-        order.push_back(textOf(at).empty() ? classOf(at) : textOf(at));
-        at = GetNextDlgTabItem(form->hwnd(), at, FALSE);
-        if (at == first) break;
-    }
-    EXPECT_EQ(order, (std::vector<std::wstring>{L"Set", L"Help", L"Exit", UPDOWN_CLASSW}));
-}
-
 TEST_F(Forms, ButtonsAndSpinArrowsReportByName) {
     auto form = build(dialog::settingsDesign());
     const HWND spin = form->controlWindow("SpinInterval");
