@@ -3,11 +3,13 @@
 // means of pressing, moving and typing.
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "control/host_fit.h"
 #include "platform/design.h"
+#include "platform/platform.h"
 
 namespace pelandra::testing::conformance {
 
@@ -71,6 +73,19 @@ struct Raised {
     std::string control;
     EventKind kind;
     bool operator==(const Raised&) const = default;
+};
+
+// What a form raised, timer ticks aside (they arrive at their own pace).
+class Recorder : public EventSink {
+  public:
+    void handle(std::string_view, std::string_view control, EventKind kind) override {
+        if (kind != EventKind::Timer) raised.push_back({std::string(control), kind});
+    }
+    int pictureReadyCount() const {
+        return int(
+            std::count(raised.begin(), raised.end(), Raised{"picture", EventKind::PictureReady}));
+    }
+    std::vector<Raised> raised;
 };
 
 struct EventCase {

@@ -13,15 +13,7 @@ namespace pelandra::testing {
 namespace {
 
 using conformance::kDesign;
-using conformance::Raised;
-
-class Recorder : public EventSink {
-  public:
-    void handle(std::string_view, std::string_view control, EventKind kind) override {
-        raised.push_back({std::string(control), kind});
-    }
-    std::vector<Raised> raised;
-};
+using conformance::Recorder;
 
 TEST(Conformance, TheFakeRaisesWhatEveryBackendRaises) {
     for (const auto& c : conformance::kEventCases) {
@@ -53,21 +45,14 @@ class FakePictures : public conformance::PictureDriver {
         ++fake.fileVersions[at];
     }
     bool lock(bool locked) override {
-        if (locked) {
-            fake.lockedFiles.insert(kPath);
-        } else {
-            fake.lockedFiles.erase(kPath);
-        }
+        locked ? void(fake.lockedFiles.insert(kPath)) : void(fake.lockedFiles.erase(kPath));
         return true;
     }
     bool waitReady(std::string_view control) override {
         fake.finishDecoding();
         return fake.pictureReady(kDesign.name, control);
     }
-    int readyEvents() override {
-        return int(std::count(recorder.raised.begin(), recorder.raised.end(),
-                              Raised{"picture", EventKind::PictureReady}));
-    }
+    int readyEvents() override { return recorder.pictureReadyCount(); }
     std::optional<std::vector<conformance::Corner>> redCorners() override { return std::nullopt; }
 
   private:
@@ -76,16 +61,7 @@ class FakePictures : public conformance::PictureDriver {
     Recorder recorder;
 };
 
-class FakePictureCase : public ::testing::TestWithParam<conformance::PictureCase> {};
-
-TEST_P(FakePictureCase, PreparesAsEveryBackendDoes) {
-    FakePictures driver;
-    conformance::runPictureCase(driver, GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(Conformance, FakePictureCase,
-                         ::testing::ValuesIn(conformance::kPictureCases),
-                         [](const auto& row) { return std::string(row.param.name); });
+PELANDRA_PICTURE_TABLE(FakePictureCase, FakePictures);
 
 }  // namespace
 }  // namespace pelandra::testing

@@ -142,30 +142,19 @@ class PictureDriver {
     virtual std::optional<std::vector<Corner>> redCorners() = 0;
 };
 
-// The EXIF block of `orientation` spliced in front of a JPEG's segments, in either byte order.
+// The EXIF block of `orientation` spliced in front of a JPEG's segments, in either byte order:
+// a TIFF header and one directory entry, Orientation (274) as one SHORT, and no further one.
 inline std::vector<uint8_t> withOrientation(const std::vector<uint8_t>& jpeg, int orientation,
                                             bool bigEndian) {
-    std::vector<uint8_t> exif;
-    const auto u16 = [&](uint16_t value) {
-        exif.push_back(uint8_t(bigEndian ? value >> 8 : value));
-        exif.push_back(uint8_t(bigEndian ? value : value >> 8));
-    };
-    const auto u32 = [&](uint32_t value) {
-        u16(uint16_t(bigEndian ? value >> 16 : value));
-        u16(uint16_t(bigEndian ? value : value >> 16));
-    };
-    for (const char c : {'E', 'x', 'i', 'f', '\0', '\0'}) exif.push_back(uint8_t(c));
-    exif.push_back(bigEndian ? 'M' : 'I');
-    exif.push_back(bigEndian ? 'M' : 'I');
-    u16(42);
-    u32(8);    // the first directory follows the header
-    u16(1);    // one entry:
-    u16(274);  // Orientation,
-    u16(3);    // a SHORT,
-    u32(1);    // one of them,
-    u16(uint16_t(orientation));
-    u16(0);
-    u32(0);  // no further directory
+    const auto o = uint8_t(orientation);
+    std::vector<uint8_t> exif{'E', 'x', 'i', 'f', 0, 0};
+    if (bigEndian) {
+        exif.insert(exif.end(), {'M', 'M', 0, 42, 0, 0, 0, 8, 0, 1, 1, 18, 0,
+                                 3,   0,   0, 0,  1, 0, o, 0, 0, 0, 0, 0,  0});
+    } else {
+        exif.insert(exif.end(), {'I', 'I', 42, 0, 8, 0, 0, 0, 1, 0, 18, 1, 3,
+                                 0,   1,   0,  0, 0, o, 0, 0, 0, 0, 0,  0, 0});
+    }
     const size_t length = exif.size() + 2;
     exif.insert(exif.begin(), {0xFF, 0xD8, 0xFF, 0xE1, uint8_t(length >> 8), uint8_t(length)});
     if (jpeg.size() > 2) exif.insert(exif.end(), jpeg.begin() + 2, jpeg.end());
@@ -176,29 +165,19 @@ inline int orientationOf(Content content) {
     return content >= Content::Oriented1 ? int(content) - int(Content::Oriented1) + 1 : 0;
 }
 
-// The offset of a JPEG's frame header (its FF Cn marker), or 0 when the segments before
-// the image data hold none.
-inline size_t jpegFrameAt(const std::vector<uint8_t>& jpeg) {
-    size_t at = 2;
-    while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
+// A real JPEG whose frame header (its first FF Cn segment) is made to claim `size` x `size`.
+inline std::vector<uint8_t> claimingSize(std::vector<uint8_t> jpeg, uint16_t size) {
+    for (size_t at = 2; at + 9 <= jpeg.size() && jpeg[at] == 0xFF && jpeg[at + 1] != 0xDA;
+         at += 2 + ((size_t(jpeg[at + 2]) << 8) | jpeg[at + 3])) {
         const uint8_t marker = jpeg[at + 1];
         if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
             marker != 0xCC) {
-            return at;
+            jpeg[at + 5] = jpeg[at + 7] = uint8_t(size >> 8);
+            jpeg[at + 6] = jpeg[at + 8] = uint8_t(size);
+            return jpeg;
         }
-        if (marker == 0xDA) return 0;
-        at += 2 + ((size_t(jpeg[at + 2]) << 8) | jpeg[at + 3]);
     }
-    return 0;
-}
-
-// A real JPEG whose frame header is made to claim `size` x `size` pixels.
-inline std::vector<uint8_t> claimingSize(std::vector<uint8_t> jpeg, uint16_t size) {
-    const size_t frame = jpegFrameAt(jpeg);
-    EXPECT_NE(frame, 0u) << "no frame header";
-    if (frame == 0) return jpeg;
-    jpeg[frame + 5] = jpeg[frame + 7] = uint8_t(size >> 8);
-    jpeg[frame + 6] = jpeg[frame + 8] = uint8_t(size);
+    ADD_FAILURE() << "no frame header";
     return jpeg;
 }
 
@@ -239,9 +218,9 @@ inline std::vector<uint8_t> contentBytes(Content content, Sources sources) {
     }
 }
 
-// Which corners of a picture are red, four pixels in from each.
-template <typename IsRed>
-std::vector<Corner> redCornersOf(int width, int height, IsRed isRedAt) {
+// Which corners of a picture are red, four pixels in from each; rgbAt(x, y) gives 0xRRGGBB.
+template <typename RgbAt>
+std::vector<Corner> redCornersOf(int width, int height, RgbAt rgbAt) {
     const int right = width - 5, bottom = height - 5;
     const struct {
         Corner corner;
@@ -252,7 +231,10 @@ std::vector<Corner> redCornersOf(int width, int height, IsRed isRedAt) {
                   {Corner::BottomLeft, 4, bottom}};
     std::vector<Corner> red;
     for (const auto& probe : probes) {
-        if (isRedAt(probe.x, probe.y)) red.push_back(probe.corner);
+        const uint32_t rgb = rgbAt(probe.x, probe.y);
+        if (((rgb >> 16) & 0xFF) > 200 && ((rgb >> 8) & 0xFF) < 80 && (rgb & 0xFF) < 80) {
+            red.push_back(probe.corner);
+        }
     }
     return red;
 }
@@ -304,3 +286,16 @@ inline void runPictureCase(PictureDriver& driver, const PictureCase& c) {
 }
 
 }  // namespace pelandra::testing::conformance
+
+// Runs every case of the table as Conformance/Suite.PreparesAsEveryBackendDoes/<case>, each on
+// a Driver of its own.
+#define PELANDRA_PICTURE_TABLE(Suite, Driver)                                                      \
+    class Suite : public ::testing::TestWithParam<::pelandra::testing::conformance::PictureCase> { \
+    };                                                                                             \
+    TEST_P(Suite, PreparesAsEveryBackendDoes) {                                                    \
+        Driver driver;                                                                             \
+        ::pelandra::testing::conformance::runPictureCase(driver, GetParam());                      \
+    }                                                                                              \
+    INSTANTIATE_TEST_SUITE_P(Conformance, Suite,                                                   \
+                             ::testing::ValuesIn(::pelandra::testing::conformance::kPictureCases), \
+                             [](const auto& row) { return std::string(row.param.name); })

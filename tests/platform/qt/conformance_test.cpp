@@ -5,10 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QFile>
 #include <QFont>
-#include <QImageWriter>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,14 +25,6 @@ using namespace pelandra::testing::conformance;
 int argc = 1;
 char program[] = "pelandra-saver";
 char* argv[] = {program, nullptr};
-
-class Recorder : public EventSink {
-  public:
-    void handle(std::string_view, std::string_view control, EventKind kind) override {
-        if (kind != EventKind::Timer) raised.push_back({std::string(control), kind});
-    }
-    std::vector<Raised> raised;
-};
 
 class Conformance : public ::testing::Test {
   protected:
@@ -128,17 +118,6 @@ TEST_F(Conformance, FocusMovesByTabIndex) {
     EXPECT_EQ(order, kTabOrder);
 }
 
-std::vector<uint8_t> jpegOf(const QImage& image, bool progressive = false) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setQuality(95);
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
-    return {bytes.begin(), bytes.end()};
-}
-
 // A baseline JPEG of one scan per component, made by cjpeg.
 std::vector<uint8_t> multiScanJpeg(const QImage& image) {
     QTemporaryDir work;
@@ -155,10 +134,9 @@ std::vector<uint8_t> multiScanJpeg(const QImage& image) {
     return {bytes.begin(), bytes.end()};
 }
 
-QImage solid(QSize size, QColor colour) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return image;
+std::vector<uint8_t> jpegOf(const QImage& image, bool progressive = false) {
+    const QByteArray bytes = testing::jpegOf(image, progressive);
+    return {bytes.begin(), bytes.end()};
 }
 
 class QtPictures : public PictureDriver {
@@ -170,14 +148,14 @@ class QtPictures : public PictureDriver {
     Platform& platform() override { return platform_; }
     Text path(int file) override { return testing::textOf(nameOf(file)); }
     void write(Content content, int file) override {
-        QImage corner = solid({64, 48}, Qt::white);
+        QImage corner = testing::solidImage({64, 48}, Qt::white);
         for (int y = 0; y < 12; ++y) {
             for (int x = 0; x < 16; ++x) corner.setPixel(x, y, qRgb(255, 0, 0));
         }
-        const QImage photo = solid({640, 480}, Qt::green);
-        const auto bytes =
-            contentBytes(content, {jpegOf(photo), jpegOf(photo, true), multiScanJpeg(photo),
-                                   jpegOf(solid({320, 200}, Qt::blue)), jpegOf(corner)});
+        const QImage photo = testing::solidImage({640, 480}, Qt::green);
+        const auto bytes = contentBytes(
+            content, {jpegOf(photo), jpegOf(photo, true), multiScanJpeg(photo),
+                      jpegOf(testing::solidImage({320, 200}, Qt::blue)), jpegOf(corner)});
         QFile out(nameOf(file));
         ASSERT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate));
         out.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
@@ -191,8 +169,7 @@ class QtPictures : public PictureDriver {
     }
     int readyEvents() override {
         for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
-        return int(std::count(recorder_.raised.begin(), recorder_.raised.end(),
-                              Raised{"picture", EventKind::PictureReady}));
+        return recorder_.pictureReadyCount();
     }
     // However big a picture claims to be, neither the show nor its decoder pays for it.
     void checkCosts(const std::string& where) override {
@@ -205,10 +182,8 @@ class QtPictures : public PictureDriver {
         const auto* picture =
             dynamic_cast<PictureWidget*>(platform_.window(kForm)->control("picture"));
         const QImage& shown = picture->picture();
-        return redCornersOf(shown.width(), shown.height(), [&](int x, int y) {
-            const QRgb pixel = shown.pixel(x, y);
-            return qRed(pixel) > 200 && qGreen(pixel) < 80 && qBlue(pixel) < 80;
-        });
+        return redCornersOf(shown.width(), shown.height(),
+                            [&](int x, int y) { return uint32_t(shown.pixel(x, y)); });
     }
 
   private:
@@ -221,15 +196,7 @@ class QtPictures : public PictureDriver {
     long showBefore_ = testing::statusKiB(::getpid(), "VmRSS");
 };
 
-class Pictures : public ::testing::TestWithParam<PictureCase> {};
-
-TEST_P(Pictures, PreparesAsEveryBackendDoes) {
-    QtPictures driver;
-    runPictureCase(driver, GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(Conformance, Pictures, ::testing::ValuesIn(kPictureCases),
-                         [](const auto& row) { return std::string(row.param.name); });
+PELANDRA_PICTURE_TABLE(Pictures, QtPictures);
 
 }  // namespace
 }  // namespace pelandra::qt

@@ -2,15 +2,11 @@
 // of memory or is taken over, and no decoder left behind.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
@@ -21,22 +17,16 @@
 
 #include "picture_waiting.h"
 #include "platform/qt/control_widgets.h"
+#include "platform/qt/leak_check.h"
 #include "platform/qt/qt_platform.h"
-#include "platform/runtime_error.h"
 #include "recording_sink.h"
 #include "show/show_design.h"
 
 namespace pelandra::qt {
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef PELANDRA_LEAK_CHECK  // the address sanitizer's build
 constexpr bool kSanitized = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
 #else
 constexpr bool kSanitized = false;
 #endif
@@ -45,21 +35,16 @@ int argc = 1;
 char program[] = "pelandra-saver";
 char* argv[] = {program, nullptr};
 
-QByteArray jpegOf(const QImage& image, bool progressive = false) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "jpeg");
-    writer.setProgressiveScanWrite(progressive);
-    writer.setQuality(95);
-    writer.write(image);
-    return bytes;
+QByteArray solidJpeg(QColor colour) {
+    return testing::jpegOf(testing::solidImage({320, 200}, colour));
 }
 
-QByteArray solidJpeg(QColor colour, QSize size = {320, 200}) {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colour);
-    return jpegOf(image);
+// A green photo in `folder`.
+QString photoIn(const QTemporaryDir& folder) {
+    QFile file(folder.filePath("photo.jpg"));
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(solidJpeg(Qt::green));
+    return file.fileName();
 }
 
 // True once the process has ended (within a few seconds; a zombie has ended too).
@@ -74,39 +59,11 @@ bool processGone(pid_t pid) {
     return false;
 }
 
-class DecoderTest : public ::testing::Test {
+class DecoderTest : public testing::ShowPhotoTest {
   public:
-    void SetUp() override {
-        ASSERT_TRUE(folder.isValid());
-        platform.createForm(show::form1Design(), sink);
-        photo = dynamic_cast<PictureWidget*>(platform.window("Form1")->control("Image1"));
-        ASSERT_NE(photo, nullptr);
-    }
-    QString write(const QString& name, const QByteArray& bytes) {
-        QFile file(folder.filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-        return file.fileName();
-    }
-    void prepare(const QString& path) {
-        platform.preparePicture("Form1", "Image1", testing::textOf(path));
-    }
-    // The number of the error showing `path` fails with, 0 when it shows.
-    int32_t errorShowing(const QString& path) {
-        try {
-            testing::showPicture(platform, path);
-            return 0;
-        } catch (const RuntimeError& error) {
-            return error.number;
-        }
-    }
+    int32_t errorShowing(const QString& path) { return testing::errorShowing(platform, path); }
     QRgb shownCentre() const { return photo->picture().pixel(388, 236); }
     pid_t decoderPid() { return platform.pictureDecoder().pid(); }
-
-    QTemporaryDir folder;
-    QtPlatform platform{argc, argv};
-    testing::RecordingSink sink;
-    PictureWidget* photo = nullptr;
 };
 
 TEST_F(DecoderTest, ADecoderThatDiesIsOneInvalidPictureAndTheNextPhotoDecodes) {
@@ -158,22 +115,11 @@ TEST_F(DecoderTest, AHostileDecoderCanNeitherEscapeNorCrashTheShow) {
 
 TEST(DecoderFence, ADecoderThatCannotBeFencedDecodesNothing) {
     QTemporaryDir folder;
-    const QString path = folder.filePath("photo.jpg");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(solidJpeg(Qt::green));
-    }
     qputenv("PELANDRA_DECODER_FAULTS", "no-lock-down");
     QtPlatform platform{argc, argv};
     testing::RecordingSink sink;
     platform.createForm(show::form1Design(), sink);
-    int32_t number = 0;
-    try {
-        testing::showPicture(platform, path);
-    } catch (const RuntimeError& error) {
-        number = error.number;
-    }
+    const int32_t number = testing::errorShowing(platform, photoIn(folder));
     qputenv("PELANDRA_DECODER_FAULTS", "1");
     EXPECT_EQ(number, 481);
 }
@@ -188,37 +134,14 @@ std::vector<std::string> openFiles(pid_t pid) {
     return files;
 }
 
-TEST(DecoderLifetime, TheDecoderHoldsNothingOfTheShows) {
+TEST(DecoderLifetime, TheDecoderHoldsNothingOfTheShowsAndEndsWithThePlatform) {
     QTemporaryDir folder;
-    const QString path = folder.filePath("photo.jpg");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(solidJpeg(Qt::green));
-    }
+    const QString path = photoIn(folder);
     // A descriptor some library left open without close-on-exec.
     const QString held = folder.filePath("held.txt");
     QFile(held).open(QIODevice::WriteOnly);
     const int leaked = ::open(held.toUtf8().constData(), O_RDONLY);
     ASSERT_GE(leaked, 0);
-    QtPlatform platform{argc, argv};
-    testing::RecordingSink sink;
-    platform.createForm(show::form1Design(), sink);
-    testing::showPicture(platform, path);
-    const std::vector<std::string> files = openFiles(platform.pictureDecoder().pid());
-    ::close(leaked);
-    EXPECT_FALSE(files.empty());
-    EXPECT_EQ(std::count(files.begin(), files.end(), held.toStdString()), 0);
-}
-
-TEST(DecoderLifetime, TheDecoderEndsWithThePlatform) {
-    QTemporaryDir folder;
-    const QString path = folder.filePath("photo.jpg");
-    {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(solidJpeg(Qt::green));
-    }
     pid_t decoder = 0;
     {
         QtPlatform platform{argc, argv};
@@ -227,8 +150,11 @@ TEST(DecoderLifetime, TheDecoderEndsWithThePlatform) {
         testing::showPicture(platform, path);
         decoder = platform.pictureDecoder().pid();
         ASSERT_NE(decoder, 0);
-        EXPECT_EQ(::kill(decoder, 0), 0);
+        const std::vector<std::string> files = openFiles(decoder);
+        EXPECT_FALSE(files.empty());
+        EXPECT_EQ(std::count(files.begin(), files.end(), held.toStdString()), 0);
     }
+    ::close(leaked);
     EXPECT_TRUE(processGone(decoder));
 }
 

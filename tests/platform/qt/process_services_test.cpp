@@ -156,11 +156,8 @@ TEST(InstanceLockTest, TakesItOnlyInAFolderAndFileOfTheUsersOwn) {
     for (const auto& c : cases) {
         if (c.asRoot && ::geteuid() != 0) continue;
         QTemporaryDir dir;
-        QDir(dir.path()).mkdir("locks");
-        QFile::setPermissions(dir.path() + "/locks", QFileDevice::ReadOwner |
-                                                         QFileDevice::WriteOwner |
-                                                         QFileDevice::ExeOwner);
-        const std::string plant = "cd '" + dir.path().toStdString() + "' && " + c.plant;
+        const std::string plant =
+            "cd '" + dir.path().toStdString() + "' && mkdir -m 0700 locks && " + c.plant;
         ASSERT_EQ(std::system(plant.c_str()), 0) << c.name;
         InstanceLock lock;
         EXPECT_EQ(lock.acquire((dir.path() + "/locks/x.lock").toStdString()), c.expected) << c.name;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "message_pump.h"
 #include "platform/picture_conformance.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/wide_text.h"
@@ -17,14 +18,6 @@ namespace {
 
 using namespace pelandra::testing::conformance;
 
-class Recorder : public EventSink {
-  public:
-    void handle(std::string_view, std::string_view control, EventKind kind) override {
-        if (kind != EventKind::Timer) raised.push_back({std::string(control), kind});
-    }
-    std::vector<Raised> raised;
-};
-
 class Conformance : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { FormWindow::registerClasses(GetModuleHandleW(nullptr)); }
@@ -35,8 +28,9 @@ class Conformance : public ::testing::Test {
     Recorder recorder;
 };
 
-LPARAM at(LONG x, LONG y) {
-    return MAKELPARAM(x, y);
+void click(HWND target, LONG x, LONG y) {
+    SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    SendMessageW(target, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 void perform(FormWindow& form, std::string_view control, Gesture gesture) {
@@ -48,7 +42,7 @@ void perform(FormWindow& form, std::string_view control, Gesture gesture) {
     const LONG y = client.bottom / 2;
     switch (gesture) {
         case Gesture::Press:
-            SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
+            SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
             break;
         case Gesture::Click:
             if (control != kForm && form.controlWindow(control) &&
@@ -56,8 +50,7 @@ void perform(FormWindow& form, std::string_view control, Gesture gesture) {
                 SendMessageW(target, BM_CLICK, 0, 0);  // a button clicks on its own terms
                 break;
             }
-            SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, at(x, y));
-            SendMessageW(target, WM_LBUTTONUP, 0, at(x, y));
+            click(target, x, y);
             break;
         case Gesture::Move: {
             // Somewhere the pointer has not been: only real movement counts.
@@ -66,19 +59,17 @@ void perform(FormWindow& form, std::string_view control, Gesture gesture) {
             POINT inside{x, y};
             ClientToScreen(target, &inside);
             const LONG shift = inside.x == pointer.x && inside.y == pointer.y ? 1 : 0;
-            SendMessageW(target, WM_MOUSEMOVE, 0, at(x + shift, y));
+            SendMessageW(target, WM_MOUSEMOVE, 0, MAKELPARAM(x + shift, y));
             break;
         }
         case Gesture::Key:
             SendMessageW(target, WM_KEYDOWN, 'A', 0);
             break;
         case Gesture::ClickLeftHalf:
-            SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, at(client.right / 4, y));
-            SendMessageW(target, WM_LBUTTONUP, 0, at(client.right / 4, y));
+            click(target, client.right / 4, y);
             break;
         case Gesture::ClickRightHalf:
-            SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, at(client.right * 3 / 4, y));
-            SendMessageW(target, WM_LBUTTONUP, 0, at(client.right * 3 / 4, y));
+            click(target, client.right * 3 / 4, y);
             break;
         case Gesture::ArrowLeft:
             SendMessageW(target, WM_KEYDOWN, VK_LEFT, 0);
@@ -169,27 +160,11 @@ class Win32Pictures : public PictureDriver {
         return !locked || held_ != INVALID_HANDLE_VALUE;
     }
     bool waitReady(std::string_view control) override {
-        const ULONGLONG giveUp = GetTickCount64() + 60000;
-        MSG message{};
-        while (!platform_.pictureReady(kForm, control)) {
-            if (GetTickCount64() > giveUp) return false;
-            if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                DispatchMessageW(&message);
-            } else {
-                MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-            }
-        }
-        return true;
+        return testing::pumpUntil([&] { return platform_.pictureReady(kForm, control); }, 60000);
     }
     int readyEvents() override {
-        const ULONGLONG until = GetTickCount64() + 200;
-        MSG message{};
-        while (GetTickCount64() < until) {
-            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-        return int(std::count(recorder_.raised.begin(), recorder_.raised.end(),
-                              Raised{"picture", EventKind::PictureReady}));
+        testing::pumpFor(200);
+        return recorder_.pictureReadyCount();
     }
     std::optional<std::vector<Corner>> redCorners() override {
         const auto shown = platform_.form(kForm)->picture("picture");
@@ -197,10 +172,8 @@ class Win32Pictures : public PictureDriver {
         BITMAP info{};
         GetObjectW(shown->bitmap(), sizeof(info), &info);
         const auto* bits = static_cast<const uint32_t*>(info.bmBits);
-        return redCornersOf(shown->width(), shown->height(), [&](int x, int y) {
-            const uint32_t bgr = bits[y * shown->width() + x];
-            return ((bgr >> 16) & 0xFF) > 200 && ((bgr >> 8) & 0xFF) < 80 && (bgr & 0xFF) < 80;
-        });
+        return redCornersOf(shown->width(), shown->height(),
+                            [&](int x, int y) { return bits[y * shown->width() + x]; });
     }
 
   private:
@@ -212,15 +185,7 @@ class Win32Pictures : public PictureDriver {
     Win32Platform platform_{GetModuleHandleW(nullptr)};  // last: its worker stops first
 };
 
-class Pictures : public ::testing::TestWithParam<PictureCase> {};
-
-TEST_P(Pictures, PreparesAsEveryBackendDoes) {
-    Win32Pictures driver;
-    runPictureCase(driver, GetParam());
-}
-
-INSTANTIATE_TEST_SUITE_P(Conformance, Pictures, ::testing::ValuesIn(kPictureCases),
-                         [](const auto& row) { return std::string(row.param.name); });
+PELANDRA_PICTURE_TABLE(Pictures, Win32Pictures);
 
 }  // namespace
 }  // namespace pelandra::win32

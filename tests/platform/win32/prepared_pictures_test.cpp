@@ -3,11 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "message_pump.h"
+#include "platform/conformance.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_platform.h"
@@ -17,39 +18,9 @@
 namespace pelandra::win32 {
 namespace {
 
-struct Event {
-    std::string control;
-    EventKind kind;
-    bool operator==(const Event&) const = default;
-};
-
-class RecordingSink : public EventSink {
-  public:
-    void handle(std::string_view, std::string_view control, EventKind kind) override {
-        if (kind != EventKind::Timer) events.push_back({std::string(control), kind});
-    }
-    std::vector<Event> events;
-};
-
-// Dispatches the thread's messages until `done` holds or ten seconds have passed.
-bool pumpUntil(const std::function<bool()>& done) {
-    const ULONGLONG giveUp = GetTickCount64() + 10000;
-    MSG message{};
-    while (!done()) {
-        if (GetTickCount64() > giveUp) return false;
-        if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            DispatchMessageW(&message);
-        } else {
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-    }
-    return true;
-}
-
-void pumpFor(DWORD milliseconds) {
-    const ULONGLONG until = GetTickCount64() + milliseconds;
-    pumpUntil([&] { return GetTickCount64() >= until; });
-}
+using Event = pelandra::testing::conformance::Raised;
+using testing::pumpFor;
+using testing::pumpUntil;
 
 const Text kTitle = fromWide(PELANDRA_ASSETS_DIR L"title.bmp");
 const Text kLogo = fromWide(PELANDRA_ASSETS_DIR L"dialog-logo.jpg");
@@ -105,7 +76,7 @@ class ShowPictures : public ::testing::Test {
     std::mutex mutex_;
     std::vector<Text> decoded_;
     std::vector<HBITMAP> bitmaps_;
-    RecordingSink sink_;
+    pelandra::testing::conformance::Recorder sink_;
     Win32Platform platform_;  // last: its worker stops before the rest goes
 };
 
@@ -115,14 +86,14 @@ TEST_F(ShowPictures, InputIsDeliveredWhileAPictureDecodes) {
     EXPECT_FALSE(ready());
     PostMessageW(window(), WM_KEYDOWN, 'A', 0);
     PostMessageW(window(), WM_LBUTTONDOWN, MK_LBUTTON, 0);
-    ASSERT_TRUE(pumpUntil([&] { return sink_.events.size() == 2; }));
-    EXPECT_EQ(sink_.events,
+    ASSERT_TRUE(pumpUntil([&] { return sink_.raised.size() == 2; }));
+    EXPECT_EQ(sink_.raised,
               (std::vector<Event>{{"Form1", EventKind::KeyDown}, {"Form1", EventKind::MouseDown}}));
     EXPECT_FALSE(ready());
 
     releaseDecoding();
-    ASSERT_TRUE(pumpUntil([&] { return sink_.events.size() == 3; }));
-    EXPECT_EQ(sink_.events.back(), (Event{"Image1", EventKind::PictureReady}));
+    ASSERT_TRUE(pumpUntil([&] { return sink_.raised.size() == 3; }));
+    EXPECT_EQ(sink_.raised.back(), (Event{"Image1", EventKind::PictureReady}));
     EXPECT_TRUE(ready());
     EXPECT_EQ(failureOfShowing(), 0);
 }
@@ -136,7 +107,7 @@ TEST_F(ShowPictures, ASupersededPictureIsDroppedAndFreed) {
     releaseDecoding();
     ASSERT_TRUE(pumpUntil([&] { return ready(); }));
     pumpFor(300);  // nothing more arrives
-    EXPECT_EQ(sink_.events, (std::vector<Event>{{"Image1", EventKind::PictureReady}}));
+    EXPECT_EQ(sink_.raised, (std::vector<Event>{{"Image1", EventKind::PictureReady}}));
     const auto names = decoded();
     ASSERT_EQ(names.size(), 2u);  // the queued one never ran
     EXPECT_EQ(names[0], kTitle);
