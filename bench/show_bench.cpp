@@ -362,6 +362,17 @@ double djpegCpuSeconds(const QString& path, int width, int height, int screenSca
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
+// The figures of one pass over the big JPEGs, against djpeg's processor time for the same.
+void printPass(const std::map<std::string, double>& pass, double djpegCpu, const char* djpeg) {
+    std::printf("  event-thread time per tick  median %7.1f ms   worst %7.1f ms (tick %d)\n",
+                pass.at("tick_median_ms"), pass.at("tick_worst_ms"),
+                int(pass.at("tick_worst_index")));
+    std::printf("  processor time for the pass %7.2f s   %s %.2f s   ratio %.2f\n",
+                pass.at("cpu_s"), djpeg, djpegCpu, pass.at("cpu_s") / djpegCpu);
+    std::printf("  of which the decoder process %6.2f s   ratio %.2f\n", pass.at("decoder_cpu_s"),
+                pass.at("decoder_cpu_s") / djpegCpu);
+}
+
 int runBench(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString samplesTool = argc > 1
@@ -407,25 +418,9 @@ int runBench(int argc, char** argv) {
     std::printf("  processor time per tick     %7.1f ms (show and decoder)\n",
                 shown.at("cpu_s") / shown.at("ticks") * 1000);
     std::printf("\none pass over the 4 big JPEGs (6 ticks: the first file stays three)\n");
-    std::printf("  event-thread time per tick  median %7.1f ms   worst %7.1f ms (tick %d)\n",
-                bigPass.at("tick_median_ms"), bigPass.at("tick_worst_ms"),
-                int(bigPass.at("tick_worst_index")));
-    std::printf(
-        "  processor time for the pass %7.2f s   djpeg -scale M/8 of each file once "
-        "%.2f s   ratio %.2f\n",
-        bigPass.at("cpu_s"), djpegCpu, bigPass.at("cpu_s") / djpegCpu);
-    std::printf("  of which the decoder process %6.2f s   ratio %.2f\n",
-                bigPass.at("decoder_cpu_s"), bigPass.at("decoder_cpu_s") / djpegCpu);
+    printPass(bigPass, djpegCpu, "djpeg -scale M/8 of each file once");
     std::printf("\nthe same pass on a screen scaled by 2 (photos decoded at 1554 x 946)\n");
-    std::printf("  event-thread time per tick  median %7.1f ms   worst %7.1f ms (tick %d)\n",
-                scaledPass.at("tick_median_ms"), scaledPass.at("tick_worst_ms"),
-                int(scaledPass.at("tick_worst_index")));
-    std::printf(
-        "  processor time for the pass %7.2f s   djpeg -scale M/8 at that size "
-        "%.2f s   ratio %.2f\n",
-        scaledPass.at("cpu_s"), djpegCpuScaled, scaledPass.at("cpu_s") / djpegCpuScaled);
-    std::printf("  of which the decoder process %6.2f s   ratio %.2f\n",
-                scaledPass.at("decoder_cpu_s"), scaledPass.at("decoder_cpu_s") / djpegCpuScaled);
+    printPass(scaledPass, djpegCpuScaled, "djpeg -scale M/8 at that size");
     std::printf("\nkey to exit while a big progressive JPEG decodes (%d keys)\n",
                 int(keyed.at("keys")));
     std::printf("  median %7.2f ms   worst %7.2f ms\n", keyed.at("key_median_ms"),
