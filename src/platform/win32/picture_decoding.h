@@ -13,6 +13,11 @@
 
 namespace pelandra::win32 {
 
+// A finished job's number travels in a posted message's WPARAM, which is 32 bits wide in the
+// 32-bit build: a wider job number would arrive cut and its picture would never be taken.
+static_assert(sizeof(PictureDecoder::Job) <= sizeof(WPARAM),
+              "a picture job must fit in a window message's WPARAM");
+
 class WorkerPictureDecoder : public PictureDecoder {
   public:
     // `window` gives the window of a form by name, nullptr when none is built.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end checks of one build of PelandraOmnarium.scr under Wine on a virtual screen.
-# Usage: e2e.sh <build dir> <work dir>. Needs WINEPREFIX and DISPLAY (an 800 x 600 Xvfb).
+# Usage: e2e.sh <build dir> <work dir>. Needs WINEPREFIX and DISPLAY (an 800 x 600 Xvfb);
+# WINE names the loader for the build's width (default: Debian's `wine`).
 # Prints "PASS: ..." / "FAIL: ..." per case; exits non-zero when any case failed.
 set -uo pipefail
 
@@ -9,6 +10,7 @@ work=$2
 scr="$build/PelandraOmnarium.scr"
 key='HKCU\Software\VB and VBA Program Settings\SCRNSAVE: The Pelandra Omnarium 2001\Settings'
 failures=0
+wine=${WINE:-wine}
 
 pass() { echo "PASS: $*"; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -53,9 +55,9 @@ wait_for_exit() {
 brightness() { convert "$1" -crop "$2" +repage -colorspace gray -format '%[fx:mean]' info:; }
 brighter_than() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
 
-set_setting() { wine reg add "$key" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1; }
+set_setting() { "$wine" reg add "$key" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1; }
 stored_setting() {
-    wine reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v name="$1" '$1 == name { print $3 }'
+    "$wine" reg query "$key" /v "$1" 2>/dev/null | tr -d '\r' | awk -v name="$1" '$1 == name { print $3 }'
 }
 
 # --- A photo folder of the tests' own ---------------------------------------------------
@@ -68,7 +70,7 @@ set_setting PelandrasDir "$(windows_path "$photos")\\"
 set_setting Interval 1
 
 # --- "/s": the show, a second copy, a key ---------------------------------------------------
-wine "$scr" /s >"$work/show.log" 2>&1 &
+"$wine" "$scr" /s >"$work/show.log" 2>&1 &
 show_pid=$!
 if id=$(wait_for_window Form1 30); then
     sleep 2.5  # past the first tick: a photo and its caption
@@ -83,7 +85,7 @@ if id=$(wait_for_window Form1 30); then
     fi
 
     started=$(date +%s)
-    timeout 20 wine "$scr" /s >/dev/null 2>&1
+    timeout 20 "$wine" "$scr" /s >/dev/null 2>&1
     status=$?
     if [ "$status" -eq 0 ] && [ $(($(date +%s) - started)) -lt 15 ]; then
         pass "a second copy ends at once"
@@ -117,7 +119,7 @@ else
 fi
 kill "$show_pid" 2>/dev/null
 
-wine "$scr" /S >"$work/show-key.log" 2>&1 &
+"$wine" "$scr" /S >"$work/show-key.log" 2>&1 &
 show_pid=$!
 if id=$(wait_for_window Form1 30); then
     sleep 1
@@ -136,7 +138,7 @@ kill "$show_pid" 2>/dev/null
 
 # --- No photos: one error box at a time, the show goes on -------------------------------
 set_setting PelandrasDir "$(windows_path "$work/photos/missing")\\"
-wine "$scr" /s >"$work/show-missing.log" 2>&1 &
+"$wine" "$scr" /s >"$work/show-missing.log" 2>&1 &
 show_pid=$!
 if box=$(wait_for_window "The Pelandra Omnarium Screen Saver" 30); then
     sleep 3  # three more ticks at one a second
@@ -160,7 +162,7 @@ set_setting PelandrasDir "$(windows_path "$photos")\\"
 # Runs the show on a folder of its own; leaves its pid in $show_pid.
 start_show_on() {
     set_setting PelandrasDir "$(windows_path "$1")\\"
-    wine "$scr" /s >"$work/show-$2.log" 2>&1 &
+    "$wine" "$scr" /s >"$work/show-$2.log" 2>&1 &
     show_pid=$!
 }
 
@@ -223,7 +225,7 @@ set_x=84 exit_x=204 help_x=324 buttons_y=260
 
 # Starts the dialog; leaves its pid in $dialog_pid and its geometry in $X and $Y.
 start_dialog() {
-    wine "$scr" /c >"$work/dialog-$1.log" 2>&1 &
+    "$wine" "$scr" /c >"$work/dialog-$1.log" 2>&1 &
     dialog_pid=$!
     id=$(wait_for_window "Screen Saver Settings" 30) || return 1
     sleep 1
@@ -304,14 +306,14 @@ fi
 kill "$dialog_pid" 2>/dev/null
 
 # --- "/p <window>": the preview inside a host window ------------------------------------
-if timeout 60 wine "$build/preview_host.exe" "$(windows_path "$scr")" >"$work/preview.log" 2>&1; then
+if timeout 60 "$wine" "$build/preview_host.exe" "$(windows_path "$scr")" >"$work/preview.log" 2>&1; then
     pass "/p draws inside its host and ends with it"
 else
     fail "/p: $(grep FAILED "$work/preview.log" | tr '\n' ' ')"
 fi
 set_setting Interval 1
 set_setting PelandrasDir "$(windows_path "$work/photos/missing")\\"
-if timeout 60 wine "$build/preview_host.exe" "$(windows_path "$scr")" message >"$work/preview-message.log" 2>&1; then
+if timeout 60 "$wine" "$build/preview_host.exe" "$(windows_path "$scr")" message >"$work/preview-message.log" 2>&1; then
     pass "/p without photos draws the message inside its host, no box"
 else
     fail "/p without photos: $(grep FAILED "$work/preview-message.log" | tr '\n' ' ')"
