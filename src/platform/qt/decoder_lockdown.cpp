@@ -3,16 +3,20 @@
 #include <fcntl.h>
 #include <sched.h>
 #include <seccomp.h>
-#include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace pelandra::qt {
 
@@ -22,6 +26,9 @@ constexpr unsigned long kNamespaceFlags = CLONE_NEWNS | CLONE_NEWUTS | CLONE_NEW
                                           CLONE_NEWUSER | CLONE_NEWPID | CLONE_NEWNET |
                                           CLONE_NEWCGROUP | CLONE_NEWTIME;
 
+// Threads enough for Qt's pool on any machine.
+constexpr rlim_t kMinTasks = 64;
+
 bool writeFile(const char* path, const std::string& text) {
     const int fd = ::open(path, O_WRONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -30,73 +37,114 @@ bool writeFile(const char* path, const std::string& text) {
     return written;
 }
 
-// Refused with "operation not permitted" rather than a killed process, so that a library
-// probing for a file it may do without carries on.
-constexpr const char* kRefusedCalls[] = {
-    // Reaching files by name, and changing them without opening them.
-    "open", "openat", "openat2", "creat", "open_by_handle_at", "name_to_handle_at", "truncate",
-    "link", "linkat", "symlink", "symlinkat", "unlink", "unlinkat", "rename", "renameat",
-    "renameat2", "mkdir", "mkdirat", "rmdir", "mknod", "mknodat", "chmod", "fchmodat", "chown",
-    "lchown", "fchownat", "fchmod", "fchown", "fsetxattr", "fremovexattr", "utime", "utimes",
-    "futimesat", "utimensat", "setxattr", "lsetxattr", "removexattr", "lremovexattr",
-    "inotify_add_watch", "fanotify_init", "io_uring_setup", "io_uring_enter", "io_uring_register",
-    // The network and other processes' sockets.
-    "socket", "socketpair", "connect", "bind", "listen", "accept", "accept4",
-    // Other programs and other processes.
-    "execve", "execveat", "ptrace", "process_vm_readv", "process_vm_writev", "kcmp", "pidfd_open",
-    "pidfd_getfd", "tkill",
-    // Changes to the system or to the process as a whole.
-    "mount", "umount2", "pivot_root", "chroot", "move_mount", "open_tree", "fsopen", "fsmount",
-    "fsconfig", "fspick", "mount_setattr", "unshare", "setns", "personality", "keyctl", "add_key",
-    "request_key", "bpf", "perf_event_open", "userfaultfd", "init_module", "finit_module",
-    "delete_module", "kexec_load", "kexec_file_load", "reboot", "swapon", "swapoff", "acct",
-    "sethostname", "setdomainname", "settimeofday", "clock_settime", "adjtimex", "clock_adjtime",
-    "quotactl", "lookup_dcookie", "vhangup", "iopl", "ioperm", "setuid", "setgid", "setreuid",
-    "setregid", "setresuid", "setresgid", "setfsuid", "setfsgid", "setgroups", "capset"};
-
 using Filter = std::unique_ptr<void, decltype(&seccomp_release)>;
-
-// `action` for the call `name`, when its argument meets `compare` if one is given; a call
-// this architecture does not have needs no rule.
-bool add(const Filter& filter, uint32_t action, const char* name,
-         std::optional<scmp_arg_cmp> compare = std::nullopt) {
-    const int call = seccomp_syscall_resolve_name(name);
-    if (call == __NR_SCMP_ERROR) return true;
-    return (compare ? seccomp_rule_add(filter.get(), action, call, 1, *compare)
-                    : seccomp_rule_add(filter.get(), action, call, 0)) == 0;
-}
 
 scmp_arg_cmp argument(unsigned index, scmp_compare op, scmp_datum_t a, scmp_datum_t b = 0) {
     return scmp_arg_cmp{index, op, a, b};
 }
 
-std::string installFilter() {
-    const Filter filter(seccomp_init(SCMP_ACT_ALLOW), &seccomp_release);
+// One call a fenced decoder may still make, when its argument meets `compare` if one is
+// given. A call named twice is allowed when either entry allows it.
+struct Allowed {
+    const char* name;
+    std::optional<scmp_arg_cmp> compare = std::nullopt;
+};
+
+// Everything else fails with "operation not permitted", so that a library probing for
+// something it may do without carries on. What a taken-over codec can do is no more than
+// this list: read the file it was handed, write pixels and answers, use memory that can
+// never hold new code, run threads of its own, and end.
+std::vector<Allowed> allowedCalls(pid_t self, int pixels) {
+    const auto none = [](unsigned index, scmp_datum_t bits) {
+        return argument(index, SCMP_CMP_MASKED_EQ, bits, 0);
+    };
+    const auto is = [](unsigned index, scmp_datum_t value) {
+        return argument(index, SCMP_CMP_EQ, value);
+    };
+    return {
+        // Memory, never executable: every codec was loaded before the fence.
+        {"brk"},
+        {"munmap"},
+        {"mremap"},
+        {"madvise"},
+        {"mmap", none(2, PROT_EXEC)},
+        {"mprotect", none(2, PROT_EXEC)},
+        // Threads for scaling a big picture, but no process and no namespace.
+        {"clone", argument(0, SCMP_CMP_MASKED_EQ, CLONE_THREAD | kNamespaceFlags, CLONE_THREAD)},
+        {"futex"},
+        {"eventfd2"},
+        {"poll"},
+        {"ppoll"},  // each Qt thread's own wake-up
+        {"set_robust_list"},
+        {"rseq"},
+        {"exit"},
+        {"sched_yield"},
+        {"gettid"},
+        {"sched_getaffinity", is(0, 0)},
+        {"prctl", is(0, PR_SET_NAME)},
+        {"prctl", is(0, PR_GET_NAME)},
+        // Signals to itself only (abort, a thread's cancellation), and its own limits.
+        {"rt_sigprocmask"},
+        {"rt_sigaction"},
+        {"rt_sigreturn"},
+        {"sigaltstack"},
+        {"restart_syscall"},
+        {"getpid"},
+        {"kill", is(0, scmp_datum_t(self))},
+        {"tgkill", is(0, scmp_datum_t(self))},
+        {"prlimit64", is(0, 0)},
+        // Clocks and waiting.
+        {"clock_gettime"},
+        {"clock_getres"},
+        {"gettimeofday"},
+        {"clock_nanosleep"},
+        {"nanosleep"},
+        {"getrandom"},
+        // The picture file it was handed. A name's look-up through the stat calls finds an
+        // empty root where namespaces work, and tells no file's contents where they do not.
+        {"read"},
+        {"pread64"},
+        {"readv"},
+        {"lseek"},
+        {"fstat"},
+        {"newfstatat"},
+        {"statx"},
+        {"close"},
+        {"fcntl", is(1, F_GETFD)},
+        {"fcntl", is(1, F_SETFD)},
+        {"fcntl", is(1, F_GETFL)},
+        {"fcntl", is(1, F_SETFL)},
+        {"fcntl", is(1, F_GET_SEALS)},
+        // The pixel memory's size is held by its seals; a resize is let through to meet them.
+        {"ftruncate", is(0, scmp_datum_t(pixels))},
+        // Requests and answers on its socket, and its one line of news per picture.
+        {"recvmsg"},
+        {"sendto"},
+        {"sendmsg"},
+        {"write"},
+        {"writev"},
+        {"exit_group"},
+    };
+}
+
+std::string installFilter(int pixels) {
+    const Filter filter(seccomp_init(SCMP_ACT_ERRNO(EPERM)), &seccomp_release);
     if (!filter) return "the system-call filter could not be made";
     // Every thread, also one a library started.
     if (seccomp_attr_set(filter.get(), SCMP_FLTATR_CTL_TSYNC, 1) != 0) {
         return "the system-call filter cannot cover every thread";
     }
-    const uint32_t refuse = SCMP_ACT_ERRNO(EPERM);
-    for (const char* name : kRefusedCalls) {
-        if (!add(filter, refuse, name)) return std::string("cannot refuse ") + name;
+    for (const Allowed& allowed : allowedCalls(getpid(), pixels)) {
+        const int call = seccomp_syscall_resolve_name(allowed.name);
+        if (call == __NR_SCMP_ERROR) continue;  // not a call of this architecture
+        const int added = allowed.compare ? seccomp_rule_add(filter.get(), SCMP_ACT_ALLOW, call, 1,
+                                                             *allowed.compare)
+                                          : seccomp_rule_add(filter.get(), SCMP_ACT_ALLOW, call, 0);
+        if (added != 0) return std::string("cannot allow ") + allowed.name;
     }
-    const auto self = scmp_datum_t(getpid());
-    bool added =
-        add(filter, refuse, "kill", argument(0, SCMP_CMP_NE, self)) &&
-        add(filter, refuse, "tgkill", argument(0, SCMP_CMP_NE, self)) &&
-        add(filter, refuse, "prlimit64", argument(0, SCMP_CMP_NE, 0)) &&
-        // Typing into the terminal the show was started from.
-        add(filter, refuse, "ioctl", argument(1, SCMP_CMP_MASKED_EQ, 0xFFFFFFFF, TIOCSTI)) &&
-        add(filter, refuse, "ioctl", argument(1, SCMP_CMP_MASKED_EQ, 0xFFFFFFFF, TIOCLINUX));
-    // Threads are still allowed, namespaces are not. clone3 passes its flags in memory a
-    // filter cannot read: told it does not exist, the C library falls back to clone.
-    for (unsigned long flag = 1; flag != 0 && added; flag <<= 1) {
-        if (kNamespaceFlags & flag) {
-            added = add(filter, refuse, "clone", argument(0, SCMP_CMP_MASKED_EQ, flag, flag));
-        }
-    }
-    if (!added || !add(filter, SCMP_ACT_ERRNO(ENOSYS), "clone3")) {
+    // clone3 passes its flags in memory a filter cannot read: told it does not exist, the C
+    // library falls back to clone.
+    if (seccomp_rule_add(filter.get(), SCMP_ACT_ERRNO(ENOSYS), SCMP_SYS(clone3), 0) != 0) {
         return "the system-call filter could not be made";
     }
     if (const int error = seccomp_load(filter.get()); error != 0) {
@@ -113,12 +161,19 @@ bool leaveSharedNamespaces() {
     if (unshare(CLONE_NEWUSER | CLONE_NEWNS | CLONE_NEWNET | CLONE_NEWIPC) != 0) return false;
     // The user keeps their own identity inside, so files already open read as before.
     writeFile("/proc/self/setgroups", "deny");
-    return writeFile("/proc/self/uid_map",
-                     std::to_string(uid) + " " + std::to_string(uid) + " 1") &&
-           writeFile("/proc/self/gid_map", std::to_string(gid) + " " + std::to_string(gid) + " 1");
+    if (!writeFile("/proc/self/uid_map", std::to_string(uid) + " " + std::to_string(uid) + " 1") ||
+        !writeFile("/proc/self/gid_map", std::to_string(gid) + " " + std::to_string(gid) + " 1")) {
+        return false;
+    }
+    // Counted in the namespace, the decoder's own tasks are all its threads: a limit there
+    // holds processes back even if the filter failed, and leaves the user's other ones alone.
+    const rlim_t tasks = std::max<rlim_t>(kMinTasks, 4 * std::thread::hardware_concurrency());
+    const rlimit limit{tasks, tasks};
+    setrlimit(RLIMIT_NPROC, &limit);
+    return true;
 }
 
-std::string lockDown(bool ownNamespaces) {
+std::string lockDown(bool ownNamespaces, int pixels) {
     if (ownNamespaces) {
         // An empty, read-only file system of its own as the root: nothing to reach by name
         // even where the filter lets a call through. Where that cannot be had, the filter
@@ -132,7 +187,7 @@ std::string lockDown(bool ownNamespaces) {
     if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0) {
         return std::string("no-new-privileges refused: ") + std::strerror(errno);
     }
-    return installFilter();
+    return installFilter(pixels);
 }
 
 }  // namespace pelandra::qt

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -20,6 +21,8 @@ namespace {
 
 // The show's photo frame at its design size; a larger frame gets a larger buffer.
 constexpr size_t kFrameBytes = size_t(777) * 473 * 4;
+// Enough for any line the decoder has to say.
+constexpr size_t kMaxNewsBytes = 300;
 
 size_t bytesFor(QSize size) {
     return size_t(std::max(size.width(), 0)) * size_t(std::max(size.height(), 0)) * 4;
@@ -60,10 +63,17 @@ bool DecoderProcess::start(size_t capacity) {
         (fcntl(pixels, F_GET_SEALS) & kSeals) == kSeals) {
         mapped = mmap(nullptr, capacity, PROT_READ, MAP_SHARED, pixels, 0);
     }
-    if (mapped == MAP_FAILED ||
-        socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
+    // The decoder's standard streams: nothing to read, and what it writes reaches the show,
+    // never the show's own log, which a taken-over decoder could otherwise empty or fill.
+    int news[2] = {-1, -1};
+    const int nothing = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (mapped == MAP_FAILED || nothing < 0 ||
+        socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0 ||
+        pipe2(news, O_CLOEXEC | O_NONBLOCK) != 0) {
+        for (const int fd : {sockets[0], sockets[1], nothing, pixels}) {
+            if (fd >= 0) ::close(fd);
+        }
         if (mapped != MAP_FAILED) munmap(mapped, capacity);
-        ::close(pixels);
         return false;
     }
     // Everything the child needs is made before fork: between fork and exec only calls
@@ -79,6 +89,9 @@ bool DecoderProcess::start(size_t capacity) {
     // parent-death signal is tied to the thread that forked it.
     const pid_t child = fork();
     if (child == 0) {
+        dup2(nothing, 0);
+        dup2(news[1], 1);
+        dup2(news[1], 2);
         // These two survive exec, and nothing else the show holds besides the standard
         // streams (descriptors opened without close-on-exec by libraries included).
         const unsigned low = unsigned(std::min(sockets[1], pixels));
@@ -96,11 +109,15 @@ bool DecoderProcess::start(size_t capacity) {
     }
     ::close(sockets[1]);
     ::close(pixels);  // the mapping stays
+    ::close(nothing);
+    ::close(news[1]);
     if (child < 0) {
         ::close(sockets[0]);
+        ::close(news[0]);
         munmap(mapped, capacity);
         return false;
     }
+    news_ = news[0];
     pid_ = child;
     socket_ = sockets[0];
     pixels_ = mapped;
@@ -115,6 +132,8 @@ void DecoderProcess::stop() {
     notifier_.reset();
     if (socket_ >= 0) ::close(socket_);
     socket_ = -1;
+    if (news_ >= 0) ::close(news_);
+    news_ = -1;
     if (pid_ > 0) {
         kill(pid_, SIGKILL);
         dying_.push_back(pid_);
@@ -193,10 +212,31 @@ void DecoderProcess::finishSoon(RuntimeError failure) {
         Qt::QueuedConnection);
 }
 
+// The first line the decoder wrote since the last picture, made harmless for a terminal,
+// goes to the show's log marked as the decoder's; the rest is dropped.
+void DecoderProcess::relayNews() {
+    if (news_ < 0) return;
+    std::string line;
+    char chunk[4096];
+    ssize_t got = 0;
+    // At most a pipe's worth, so that a decoder that never stops talking cannot hold the
+    // event thread.
+    for (int read = 0; read < 16 && (got = ::read(news_, chunk, sizeof chunk)) > 0; ++read) {
+        if (line.size() < kMaxNewsBytes) line.append(chunk, size_t(got));
+    }
+    line = line.substr(0, std::min({line.find('\n'), kMaxNewsBytes, line.size()}));
+    if (line.empty()) return;
+    for (char& c : line) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+    }
+    std::fprintf(stderr, "pelandra-saver: picture decoder: %s\n", line.c_str());
+}
+
 void DecoderProcess::onAnswer() {
     DecodeAnswer answer;
     const ssize_t got = recv(socket_, &answer, sizeof answer, MSG_DONTWAIT);
     if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    relayNews();
     // Nothing (the decoder died), a broken message, or an answer nobody asked for.
     if (got != ssize_t(sizeof answer) || !current_) {
         fail();
@@ -225,6 +265,7 @@ void DecoderProcess::onAnswer() {
 }
 
 void DecoderProcess::fail() {
+    relayNews();
     stop();  // a crash, a hang or nonsense: the next picture gets a fresh decoder
     finish(RuntimeError::invalidPicture(), {});
 }

@@ -64,11 +64,13 @@ class DecoderProcess : public QObject {
     void finish(std::optional<RuntimeError> failure, QImage picture);
     void finishSoon(RuntimeError failure);
     void fail();
+    void relayNews();
     void reapDying();
 
     std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
     pid_t pid_ = 0;
     int socket_ = -1;
+    int news_ = -1;  // the decoder's standard output and error, read without waiting
     int pixelsFd_ = -1;
     void* pixels_ = nullptr;
     size_t capacity_ = 0;
