@@ -13,7 +13,7 @@ namespace {
 
 constexpr uint64_t kMaxJpegPixels = 150'000'000;
 constexpr uint64_t kMaxOtherPixels = 40'000'000;
-constexpr uint64_t kMaxDecoderBytes = 256ull << 20;
+constexpr std::array<uint8_t, 8> kPngSignature{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
 // A baseline JPEG is decoded at an eighth of its size at the most, a few rows at a time.
 constexpr uint64_t kJpegSmallestScale = 8;
 
@@ -137,6 +137,36 @@ uint32_t pngBytesPerPixel(uint8_t depth, uint8_t colourType) {
     return std::max<uint32_t>(4, channels * (depth > 8 ? 2 : 1));
 }
 
+// An icon or cursor file: a directory of pictures, each a PNG or a bitmap without its file
+// header. The directory's sizes are a byte each and say nothing true of a PNG inside, so
+// each picture is priced by its own header and the file by the dearest.
+PictureHeader iconHeader(const ReadAt& read, uint32_t count) {
+    PictureHeader dearest;
+    dearest.format = PictureFormat::Icon;
+    for (uint32_t i = 0; i < count; ++i) {
+        const auto entry = bytesAt<16>(read, 6 + 16 * uint64_t(i));
+        const auto head = bytesAt<26>(read, littleEndian(&entry[12], 4));
+        PictureHeader picture;
+        if (std::equal(kPngSignature.begin(), kPngSignature.end(), head.begin())) {
+            picture.width = bigEndian(&head[16], 4);
+            picture.height = bigEndian(&head[20], 4);
+            picture.bytesPerPixel = pngBytesPerPixel(head[24], head[25]);
+        } else {
+            const auto width = int32_t(littleEndian(&head[4], 4));
+            const auto height = int32_t(littleEndian(&head[8], 4)) / 2;  // with its mask
+            picture.width = width < 0 ? 0u - uint32_t(width) : uint32_t(width);
+            picture.height = height < 0 ? 0u - uint32_t(height) : uint32_t(height);
+        }
+        if (picture.width == 0 || picture.height == 0) throw RuntimeError::invalidPicture();
+        setFullDecode(picture);
+        if (picture.decoderBytes > dearest.decoderBytes) {
+            picture.format = PictureFormat::Icon;
+            dearest = picture;
+        }
+    }
+    return dearest;
+}
+
 }  // namespace
 
 PictureHeader readPictureHeader(const ReadAt& read) {
@@ -147,7 +177,10 @@ PictureHeader readPictureHeader(const ReadAt& read) {
     };
     PictureHeader header;
     if (starts({0xFF, 0xD8})) return jpegHeader(read);
-    if (starts({0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'})) {
+    if (got >= 6 && (starts({0, 0, 1, 0}) || starts({0, 0, 2, 0})) && littleEndian(&head[4], 2)) {
+        return iconHeader(read, littleEndian(&head[4], 2));
+    }
+    if (std::equal(kPngSignature.begin(), kPngSignature.end(), head.begin()) && got >= 8) {
         if (got < 26 || !std::equal(head.begin() + 12, head.begin() + 16, "IHDR")) {
             throw RuntimeError::invalidPicture();
         }

@@ -10,7 +10,7 @@
 
 namespace pelandra {
 
-enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp };
+enum class PictureFormat { Unknown, Jpeg, Png, Gif, Bmp, Icon };
 
 struct PictureHeader {
     PictureFormat format = PictureFormat::Unknown;
@@ -27,6 +27,10 @@ struct PictureHeader {
     // The memory a decoder that scales while it decodes needs for the whole picture, in bytes.
     uint64_t decoderBytes = 0;
 };
+
+// The most memory one picture's decode may take. With the show beside it (about 35 MiB) and
+// the decoder's own working memory, the two stay well under 300 MiB.
+inline constexpr uint64_t kMaxDecoderBytes = uint64_t(192) << 20;
 
 // Whether the decoder reads the picture at the size it is shown (libjpeg scales a JPEG by
 // up to 1/8 while decoding) or always at its full size, scaling afterwards (the Windows
@@ -45,7 +49,7 @@ PictureHeader readPictureHeader(const ReadAt& read);
 
 // Throws RuntimeError 481 (Invalid picture) when the header asks for more than a photo of
 // this library can: over 150 million pixels for a JPEG, over 40 million for the others, or
-// over 256 MiB of decoder memory. A decoder scaling afterwards holds the full-size picture
+// over kMaxDecoderBytes of decoder memory. A decoder scaling afterwards holds the full-size picture
 // and about as much again for its working copies. A 24-megapixel photo passes either way.
 void checkPictureLimits(const PictureHeader& header,
                         DecoderScaling scaling = DecoderScaling::WhileDecoding);

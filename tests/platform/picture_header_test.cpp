@@ -97,6 +97,8 @@ TEST(PictureHeader, JpegFramesAndTheDecoderMemoryTheyNeed) {
          false, false},
         {"small progressive", jpeg(kProgressive, 613, 366, {0x11}), 613, 366, true, false, true,
          true},
+        {"6680 x 6680 progressive, full colour", jpeg(kProgressive, 6680, 6680, {0x11, 0x11, 0x11}),
+         6680, 6680, true, false, false, false},
     };
     for (const auto& c : cases) {
         const auto header = readPictureHeader(readerOf(c.file));
@@ -136,6 +138,47 @@ Bytes png(uint32_t width, uint32_t height, uint8_t depth, uint8_t colourType) {
     return file;
 }
 
+// An icon file whose directory claims 16 x 16 for each of `pictures`.
+Bytes icon(const std::vector<Bytes>& pictures) {
+    Bytes file{0, 0, 1, 0, uint8_t(pictures.size()), 0};
+    size_t offset = 6 + 16 * pictures.size();
+    for (const Bytes& picture : pictures) {
+        const Bytes entry{16,
+                          16,
+                          0,
+                          0,
+                          1,
+                          0,
+                          32,
+                          0,
+                          uint8_t(picture.size()),
+                          0,
+                          0,
+                          0,
+                          uint8_t(offset),
+                          uint8_t(offset >> 8),
+                          0,
+                          0};
+        file.insert(file.end(), entry.begin(), entry.end());
+        offset += picture.size();
+    }
+    for (const Bytes& picture : pictures) file.insert(file.end(), picture.begin(), picture.end());
+    return file;
+}
+
+TEST(PictureHeader, AnIconIsPricedByThePicturesInsideNotItsDirectory) {
+    Bytes bitmap(40, 0);  // 32 x 32, its mask doubling the height
+    bitmap[0] = 40, bitmap[4] = 32, bitmap[8] = 64;
+    const auto small = readPictureHeader(readerOf(icon({bitmap, png(48, 48, 8, 6)})));
+    EXPECT_EQ(small.format, PictureFormat::Icon);
+    EXPECT_EQ(small.width, 48u);
+    EXPECT_NO_THROW(checkPictureLimits(small, DecoderScaling::AfterDecoding));
+    const auto bomb = readPictureHeader(readerOf(icon({bitmap, png(7900, 7900, 8, 6)})));
+    EXPECT_EQ(bomb.width, 7900u);
+    EXPECT_THROW(checkPictureLimits(bomb, DecoderScaling::AfterDecoding), RuntimeError);
+    EXPECT_THROW(readPictureHeader(readerOf(Bytes{0, 0, 1, 0, 1, 0, 16, 16})), RuntimeError);
+}
+
 TEST(PictureHeader, OtherFormatsGiveTheirSizesAndUnknownOnesNone) {
     Bytes rgba = png(800, 600, 8, 6);
     Bytes gif{'G', 'I', 'F', '8', '9', 'a', 0x20, 0x03, 0x58, 0x02, 0, 0};
@@ -170,7 +213,7 @@ TEST(PictureHeader, FullSizeDecodesArePricedByTheirPixelsAsDecoded) {
         bool scaledWhileDecoding, scaledAfterwards;
     } cases[] = {
         {"24 MP RGB", png(6000, 4000, 8, 2), true, true},
-        {"16-bit RGBA 5500 x 5500", png(5500, 5500, 16, 6), true, false},
+        {"16-bit RGBA 5500 x 5500", png(5500, 5500, 16, 6), false, false},
         {"16-bit RGBA 4000 x 3000", png(4000, 3000, 16, 6), true, true},
         {"40 MP RGBA", png(7000, 5700, 8, 6), true, false},
         {"41 MP grey", png(7000, 5900, 8, 0), false, false},

@@ -16,7 +16,7 @@ namespace pelandra::qt {
 namespace {
 
 // Memory Qt's decoders may allocate for one picture's pixels.
-constexpr int kAllocationLimitMiB = 256;
+constexpr int kAllocationLimitMiB = int(kMaxDecoderBytes >> 20);
 
 // Read, never mapped: a disc taken out while a mapped file is read ends the process.
 ReadAt readerOf(int fd) {
