@@ -12,7 +12,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/qt/picture_loader.h"
+#include "platform/linux/decoder/picture_file.h"
+#include "platform/linux/decoder/picture_loader.h"
 
 namespace {
 
@@ -43,7 +44,8 @@ double medianMilliseconds(const QString& path, int runs) {
     const std::string file = path.toStdString();
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        const QImage picture = pelandra::qt::loadPictureAtSize(file, kShownSize);
+        const pelandra::decoder::PictureFile opened(file);
+        const QImage picture = pelandra::decoder::loadPictureAtSize(opened.fd(), kShownSize);
         const auto end = std::chrono::steady_clock::now();
         if (picture.size() != kShownSize) std::fprintf(stderr, "wrong size\n");
         times.push_back(std::chrono::duration<double, std::milli>(end - start).count());

@@ -35,10 +35,6 @@
 #include "control/program.h"
 #include "platform/qt/qt_platform.h"
 #include "show/show_design.h"
-#if __has_include("platform/qt/decoder_main.h")
-#include "platform/qt/decoder_main.h"
-#define PELANDRA_HAS_DECODER_PROCESS 1
-#endif
 
 namespace {
 
@@ -441,10 +437,10 @@ int runBench(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-#ifdef PELANDRA_HAS_DECODER_PROCESS
-    if (const auto status = pelandra::qt::decoderMain(argc, argv)) return *status;
-#endif
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("PELANDRA_PICTURE_DECODER")) {
+        qputenv("PELANDRA_PICTURE_DECODER", PELANDRA_PICTURE_DECODER);  // this build's
+    }
     if (argc == 2 && std::string(argv[1]) == "--empty-window") {
         int one = 1;
         return runEmptyWindow(one, argv);

@@ -13,10 +13,11 @@ from xsession import Saver, VirtualScreen, ended_within  # noqa: E402
 
 
 class FaultySaver(Saver):
-    """The program with its decoder's test hooks on (a "decoder-hang" file never decodes)."""
+    """The program with its decoder's test build (a "decoder-hang" file never decodes)."""
 
     def env(self):
-        return dict(super().env(), PELANDRA_DECODER_FAULTS="1")
+        return dict(super().env(),
+                    PELANDRA_PICTURE_DECODER=os.environ["PELANDRA_PICTURE_DECODER_FAULTS"])
 
 
 def children(pid):

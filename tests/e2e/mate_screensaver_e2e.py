@@ -66,18 +66,17 @@ class UnderMateScreensaver(unittest.TestCase):
                               capture_output=True, text=True, timeout=20)
 
     def shows(self, decoders=True):
-        """Processes running our copy of the program, whatever path the namespace gives it."""
-        program = os.stat(self.home.program)
+        """Processes running our copy of the program (and of its decoder, with `decoders`),
+        whatever path the namespace gives them."""
+        wanted = [os.stat(path) for path in
+                  [self.home.program] + ([self.home.decoder] if decoders else [])]
         found = []
         for pid in filter(str.isdigit, os.listdir("/proc")):
             try:
                 exe = os.stat(f"/proc/{pid}/exe")
-                with open(f"/proc/{pid}/cmdline", "rb") as f:
-                    decoder = b"--picture-decoder" in f.read()
             except OSError:
                 continue
-            if (exe.st_dev, exe.st_ino) == (program.st_dev, program.st_ino) and \
-                    (decoders or not decoder):
+            if any((exe.st_dev, exe.st_ino) == (w.st_dev, w.st_ino) for w in wanted):
                 found.append(int(pid))
         return found
 

@@ -48,7 +48,7 @@ def photo_shown(shot):
 
 
 class SaverHome:
-    """A folder owned by USER: bin/pelandra-saver, cd/pyrnox/<photo>, runtime/ and
+    """A folder owned by USER: bin/pelandra-saver and its decoder, cd/pyrnox/<photo>, runtime/ and
     .config/pelandra-omnarium/screensaver.ini. close() ends every process started through
     start(), with all it started, and removes the folder."""
 
@@ -56,9 +56,12 @@ class SaverHome:
         self.path = tempfile.mkdtemp(prefix="pelandra-home-")
         self.processes = []
         self.program = os.path.join(self.path, "bin", "pelandra-saver")
+        self.decoder = os.path.join(self.path, "bin", "pelandra-picture-decoder")
         os.makedirs(os.path.dirname(self.program))
         if program:
             shutil.copy2(SAVER, self.program)
+            shutil.copy2(os.path.join(os.path.dirname(SAVER), "pelandra-picture-decoder"),
+                         self.decoder)
         photos = os.path.join(self.path, "cd", "pyrnox")
         os.makedirs(photos)
         if photo:

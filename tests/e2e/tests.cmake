@@ -4,7 +4,7 @@ foreach(script show_e2e dialog_e2e host_e2e monitors_e2e decoder_e2e)
   add_test(NAME e2e.${script}
            COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/${script}.py -v)
   set_tests_properties(e2e.${script} PROPERTIES
-    ENVIRONMENT "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>"
+    ENVIRONMENT "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>;PELANDRA_PICTURE_DECODER_FAULTS=$<TARGET_FILE:pelandra-picture-decoder-faults>"
     TIMEOUT 300
     RESOURCE_LOCK xserver)
 endforeach()

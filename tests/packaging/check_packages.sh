@@ -60,6 +60,7 @@ unpacked=$work/root
 dpkg-deb -x "$deb" "$unpacked" && chmod -R a+rX "$unpacked"
 expected=(
   usr/bin/pelandra-saver
+  usr/libexec/pelandra-saver/pelandra-picture-decoder
   usr/lib/systemd/user/pelandra-saver-watch.service
   "usr/libexec/xscreensaver/pelandra-saver -> ../../bin/pelandra-saver"
   usr/share/applications/pelandra-saver.desktop
@@ -75,7 +76,7 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 actual=$(cd "$unpacked" && find . ! -type d \( -type l -printf '%P -> %l\n' -o -printf '%P\n' \) | sort)
 if diff <(printf '%s\n' "${expected[@]}" | sort) <(echo "$actual"); then
-  pass "the package holds exactly the program, hack link, manual page, desktop entry, icons, XScreenSaver entry and docs"
+  pass "the package holds exactly the program, its decoder, hack link, manual page, desktop entry, icons, XScreenSaver entry and docs"
 else
   fail "the package's files differ from the expected list (above: - expected, + found)"
 fi
@@ -86,6 +87,10 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 check "each icon is as large as its folder says" [ "$wrong_icons" -eq 0 ]
 check "the program file is an executable" test -x "$unpacked/usr/bin/pelandra-saver"
+# The decoder reads hostile files: it links the image codecs, not the desktop's libraries.
+decoder_needs=$(readelf -d "$unpacked/usr/libexec/pelandra-saver/pelandra-picture-decoder" | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p')
+check "the decoder links Qt's images and libseccomp, no widgets, D-Bus, X or Wayland" \
+  bash -c '[[ "$1" == *libQt6Gui* && "$1" == *libseccomp* ]] && ! grep -Eq "Widgets|DBus|xcb|wayland" <<<"$1"' _ "$decoder_needs"
 
 field() { dpkg-deb -f "$deb" "$1"; }
 check "Depends computed from the binary (Qt Widgets, libc)" \

@@ -6,15 +6,15 @@
 #include <string>
 #include <utility>
 
+#include "platform/linux/decoder/picture_file.h"
 #include "platform/qt/file_name_text.h"
-#include "platform/qt/picture_file.h"
 
 namespace pelandra::qt {
 
 namespace {
 
 struct Opened {
-    PictureFile file;
+    decoder::PictureFile file;
     std::string path;
 };
 
@@ -22,7 +22,7 @@ struct Opened {
 
 PictureDecoder::OpenFile QtPictureDecoder::open(TextView path) {
     std::string name = toFileName(path);
-    auto opened = std::make_shared<Opened>(Opened{PictureFile(name), std::move(name)});
+    auto opened = std::make_shared<Opened>(Opened{decoder::PictureFile(name), std::move(name)});
     const FileIdentity identity = opened->file.identity();
     return {identity, std::move(opened)};
 }

@@ -6,8 +6,8 @@
 #include <functional>
 #include <optional>
 
+#include "platform/linux/decoder/decoder_process.h"
 #include "platform/prepared_pictures.h"
-#include "platform/qt/decoder_process.h"
 
 namespace pelandra::qt {
 
@@ -25,11 +25,11 @@ class QtPictureDecoder : public PictureDecoder {
     // forgotten job costs at most its answer, which finds no control any more.
     void forget(Job) override {}
 
-    DecoderProcess& process() { return process_; }
+    decoder::DecoderProcess& process() { return process_; }
 
   private:
     Answer answer_;
-    DecoderProcess process_;
+    decoder::DecoderProcess process_;
     QObject context_;  // no answer arrives after this object has gone
 };
 

@@ -20,7 +20,6 @@
 #include "platform/qt/design_style.h"
 #include "platform/qt/file_name_text.h"
 #include "platform/qt/leak_check.h"
-#include "platform/qt/picture_loader.h"
 #include "platform/qt/posix_directory.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/window_system.h"

@@ -81,7 +81,7 @@ class QtPlatform : public Platform {
     std::unique_ptr<DirectoryReader> openDirectory(TextView folder) override;
 
     // The process that decodes the photos (started at the first one), for tests.
-    DecoderProcess& pictureDecoder() { return decoder_.process(); }
+    decoder::DecoderProcess& pictureDecoder() { return decoder_.process(); }
 
   private:
     struct Hosting {

@@ -126,7 +126,7 @@ TEST(DecoderFence, ADecoderThatCannotBeFencedDecodesNothing) {
     testing::RecordingSink sink;
     platform.createForm(show::form1Design(), sink);
     const int32_t number = testing::errorShowing(platform, photoIn(folder));
-    qputenv("PELANDRA_DECODER_FAULTS", "1");
+    qunsetenv("PELANDRA_DECODER_FAULTS");
     EXPECT_EQ(number, 481);
 }
 

@@ -2,15 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-
-#include "platform/qt/decoder_main.h"
+#include <filesystem>
 
 int main(int argc, char** argv) {
-    // The backend starts this program again as its picture decoder.
-    if (const auto status = pelandra::qt::decoderMain(argc, argv)) return *status;
-    // The decoder's test hooks ("decoder-abort" and the like in a file name), for the
-    // decoders these tests start.
-    qputenv("PELANDRA_DECODER_FAULTS", "1");
+    // The decoder's test build, with its faults ("decoder-abort" and the like in a file
+    // name), for the decoders these tests start.
+    // A copy beside this program comes first: the ordinary user's run is copied out of the
+    // build folder.
+    const auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() /
+                        "pelandra-picture-decoder-faults";
+    qputenv("PELANDRA_PICTURE_DECODER", std::filesystem::exists(beside)
+                                            ? QByteArray(beside.c_str())
+                                            : QByteArray(PELANDRA_PICTURE_DECODER_FAULTS));
     // Never a display, even where test discovery runs without the tests' environment; and
     // one known 800 x 600 screen.
     const QByteArray platform = qgetenv("QT_QPA_PLATFORM");

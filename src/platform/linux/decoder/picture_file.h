@@ -8,7 +8,7 @@
 
 #include "platform/prepared_pictures.h"
 
-namespace pelandra::qt {
+namespace pelandra::decoder {
 
 class PictureFile {
   public:
@@ -29,4 +29,4 @@ class PictureFile {
     FileIdentity identity_;
 };
 
-}  // namespace pelandra::qt
+}  // namespace pelandra::decoder

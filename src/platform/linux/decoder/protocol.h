@@ -8,11 +8,9 @@
 
 #include "platform/runtime_error.h"
 
-namespace pelandra::qt {
+namespace pelandra::decoder {
 
-// The argument that starts the program as a picture decoder:
-//   <program> --picture-decoder <socket fd> <pixels fd> <parent pid>
-inline constexpr char kDecoderMode[] = "--picture-decoder";
+// The decoder is started as: pelandra-picture-decoder <socket fd> <pixels fd> <show's pid>
 
 // A file name longer than the system's longest path could never be opened.
 inline constexpr size_t kMaxPathBytes = 4096;
@@ -47,4 +45,4 @@ inline RuntimeError decodeFailure(int32_t status) {
     }
 }
 
-}  // namespace pelandra::qt
+}  // namespace pelandra::decoder

@@ -8,10 +8,9 @@
 #include <cerrno>
 
 #include "platform/picture_header.h"
-#include "platform/qt/picture_file.h"
 #include "platform/runtime_error.h"
 
-namespace pelandra::qt {
+namespace pelandra::decoder {
 
 namespace {
 
@@ -59,11 +58,6 @@ class DataEndsEarlyWatch {
 
 }  // namespace
 
-QImage loadPictureAtSize(const std::string& path, QSize target) {
-    const PictureFile file(path);
-    return loadPictureAtSize(file.fd(), target);
-}
-
 QImage loadPictureAtSize(int fd, QSize target) {
     const PictureFormat format = checkPictureFile(readerOf(fd), DecoderScaling::WhileDecoding);
 
@@ -98,4 +92,4 @@ QImage loadPictureAtSize(int fd, QSize target) {
     return picture;
 }
 
-}  // namespace pelandra::qt
+}  // namespace pelandra::decoder

@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/qt/picture_file.h"
+#include "platform/linux/decoder/picture_file.h"
 #include "platform/runtime_error.h"
 
-namespace pelandra::qt {
+namespace pelandra::decoder {
 
 class DecoderProcess : public QObject {
   public:
@@ -67,6 +67,7 @@ class DecoderProcess : public QObject {
     void relayNews();
     void reapDying();
 
+    const std::string program_;  // the decoder program's path
     std::chrono::milliseconds timeLimit_ = kDefaultTimeLimit;
     pid_t pid_ = 0;
     int socket_ = -1;
@@ -83,4 +84,4 @@ class DecoderProcess : public QObject {
     uint64_t serials_ = 0;
 };
 
-}  // namespace pelandra::qt
+}  // namespace pelandra::decoder

@@ -1,4 +1,4 @@
-#include "decoder_lockdown.h"
+#include "fence.h"
 
 #include <fcntl.h>
 #include <sched.h>
@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -18,13 +19,35 @@
 #include <thread>
 #include <vector>
 
-namespace pelandra::qt {
+#if defined(__SANITIZE_ADDRESS__)
+#define PELANDRA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define PELANDRA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+namespace pelandra::decoder {
 
 namespace {
 
 constexpr unsigned long kNamespaceFlags = CLONE_NEWNS | CLONE_NEWUTS | CLONE_NEWIPC |
                                           CLONE_NEWUSER | CLONE_NEWPID | CLONE_NEWNET |
                                           CLONE_NEWCGROUP | CLONE_NEWTIME;
+
+// Enough for a 24-megapixel progressive photo's coefficients and its decoded rows; a
+// picture needing more fails to allocate and is an invalid picture.
+constexpr rlim_t kAddressSpaceLimit = rlim_t(512) << 20;
+
+void limitAddressSpace() {
+#ifndef PELANDRA_ADDRESS_SANITIZER
+    const rlimit limit{kAddressSpaceLimit, kAddressSpaceLimit};
+    setrlimit(RLIMIT_AS, &limit);
+#else
+    // AddressSanitizer reserves terabytes of address space for its shadow memory, so a
+    // sanitized decoder runs without the limit.
+#endif
+}
 
 // Threads enough for Qt's pool on any machine.
 constexpr rlim_t kMinTasks = 64;
@@ -153,8 +176,8 @@ std::string installFilter(int pixels) {
     return {};
 }
 
-}  // namespace
-
+// A user namespace of its own with no network, whose tasks are few; false where the system
+// refuses namespaces to ordinary users.
 bool leaveSharedNamespaces() {
     const uid_t uid = getuid();
     const gid_t gid = getgid();
@@ -171,6 +194,19 @@ bool leaveSharedNamespaces() {
     const rlimit limit{tasks, tasks};
     setrlimit(RLIMIT_NPROC, &limit);
     return true;
+}
+
+}  // namespace
+
+bool prepareFence(pid_t show) {
+    // Namespaces can only be left while the process has a single thread.
+    const bool ownNamespaces = leaveSharedNamespaces();
+    // Dies with the show, however the show ends; a show that ended before this line ran
+    // has left the decoder to another parent.
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != show) _exit(1);
+    limitAddressSpace();
+    return ownNamespaces;
 }
 
 std::string lockDown(bool ownNamespaces, int pixels) {
@@ -190,4 +226,4 @@ std::string lockDown(bool ownNamespaces, int pixels) {
     return installFilter(pixels);
 }
 
-}  // namespace pelandra::qt
+}  // namespace pelandra::decoder

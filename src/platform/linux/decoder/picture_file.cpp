@@ -9,7 +9,7 @@
 
 #include "platform/runtime_error.h"
 
-namespace pelandra::qt {
+namespace pelandra::decoder {
 
 namespace {
 
@@ -56,4 +56,4 @@ PictureFile& PictureFile::operator=(PictureFile&& other) noexcept {
     return *this;
 }
 
-}  // namespace pelandra::qt
+}  // namespace pelandra::decoder

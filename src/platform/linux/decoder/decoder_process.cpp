@@ -10,12 +10,14 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
-#include "platform/qt/decoder_protocol.h"
+#include "platform/linux/decoder/protocol.h"
 
-namespace pelandra::qt {
+namespace pelandra::decoder {
 
 namespace {
 
@@ -28,9 +30,29 @@ size_t bytesFor(QSize size) {
     return size_t(std::max(size.width(), 0)) * size_t(std::max(size.height(), 0)) * 4;
 }
 
+// The decoder program: PELANDRA_PICTURE_DECODER when set (the tests' own build of it), else
+// beside the show (a build folder), else where the package installs it beside the show's
+// folder, else where this build installs it. Found once, at start: a package upgraded while
+// the show runs leaves the path, not the folder, in place.
+std::string findDecoderProgram() {
+    if (const char* chosen = std::getenv("PELANDRA_PICTURE_DECODER"); chosen && *chosen) {
+        return chosen;
+    }
+    std::error_code unknown;
+    const auto show = std::filesystem::read_symlink("/proc/self/exe", unknown);
+    if (!unknown) {
+        for (const auto& candidate : {show.parent_path() / "pelandra-picture-decoder",
+                                      show.parent_path().parent_path() /
+                                          "libexec/pelandra-saver/pelandra-picture-decoder"}) {
+            if (access(candidate.c_str(), X_OK) == 0) return candidate.string();
+        }
+    }
+    return PELANDRA_DECODER_INSTALLED;
+}
+
 }  // namespace
 
-DecoderProcess::DecoderProcess() {
+DecoderProcess::DecoderProcess() : program_(findDecoderProgram()) {
     deadline_.setSingleShot(true);
     connect(&deadline_, &QTimer::timeout, this, [this] { fail(); });
     connect(&reaper_, &QTimer::timeout, this, [this] { reapDying(); });
@@ -81,10 +103,9 @@ bool DecoderProcess::start(size_t capacity) {
     std::string socketArgument = std::to_string(sockets[1]);
     std::string pixelsArgument = std::to_string(pixels);
     std::string parentArgument = std::to_string(getpid());
-    std::string program = "pelandra-saver";
-    std::string mode = kDecoderMode;
-    char* arguments[] = {program.data(),        mode.data(),           socketArgument.data(),
-                         pixelsArgument.data(), parentArgument.data(), nullptr};
+    std::string name = "pelandra-picture-decoder";
+    char* arguments[] = {name.data(), socketArgument.data(), pixelsArgument.data(),
+                         parentArgument.data(), nullptr};
     // Forked from the event thread, which lives as long as the show: the decoder's
     // parent-death signal is tied to the thread that forked it.
     const pid_t child = fork();
@@ -104,7 +125,7 @@ bool DecoderProcess::start(size_t capacity) {
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        execv("/proc/self/exe", arguments);
+        execv(program_.c_str(), arguments);
         _exit(127);
     }
     ::close(sockets[1]);
@@ -282,4 +303,4 @@ void DecoderProcess::finish(std::optional<RuntimeError> failure, QImage picture)
     if (done) done(std::move(failure), std::move(picture));
 }
 
-}  // namespace pelandra::qt
+}  // namespace pelandra::decoder
