@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -69,6 +70,19 @@ double statusMiB(pid_t pid, const char* field) {
     return 0;
 }
 
+// The shared libraries the process has mapped: what a taken-over codec could reuse.
+size_t librariesMapped(pid_t pid) {
+    std::ifstream maps("/proc/" + std::to_string(pid) + "/maps");
+    std::set<std::string> libraries;
+    for (std::string line; std::getline(maps, line);) {
+        const auto path = line.find('/');
+        if (path != std::string::npos && line.find(".so", path) != std::string::npos) {
+            libraries.insert(line.substr(path));
+        }
+    }
+    return libraries.size();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -86,6 +100,7 @@ int main(int argc, char** argv) {
 
     std::vector<double> firstAnswers;
     double idleMiB = 0;
+    size_t libraries = 0;
     for (int run = 0; run < 15; ++run) {
         DecoderProcess decoder;
         const auto start = std::chrono::steady_clock::now();
@@ -94,6 +109,7 @@ int main(int argc, char** argv) {
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count());
         idleMiB = statusMiB(decoder.pid(), "VmRSS");
+        libraries = librariesMapped(decoder.pid());
     }
     std::sort(firstAnswers.begin(), firstAnswers.end());
 
@@ -109,6 +125,7 @@ int main(int argc, char** argv) {
                 firstAnswers.size(), firstAnswers[firstAnswers.size() / 2]);
     std::printf("  fastest / slowest                                       %6.1f / %.1f ms\n",
                 firstAnswers.front(), firstAnswers.back());
+    std::printf("  shared libraries mapped                                 %6zu\n", libraries);
     std::printf("  resident memory, idle after its first photo             %6.1f MiB\n", idleMiB);
     std::printf("  after 24 MP JPEGs at 777 x 473 and 1554 x 946: now       %6.1f MiB\n",
                 statusMiB(decoder.pid(), "VmRSS"));
