@@ -1,18 +1,39 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "settings/number_text.h"
 
 namespace pelandra::settings {
 
-int32_t intervalFromText(TextView text) {
+namespace {
+
+// The stored number rounded half to even (the default rounding), or nullopt for text that
+// is no number.
+std::optional<double> roundedNumber(TextView text) {
     const auto number = textToNumber(text);
-    if (!number) return kDefaultIntervalSeconds;
-    const double seconds = std::nearbyint(*number);  // default rounding: half to even
-    if (seconds < 1) return kDefaultIntervalSeconds;
-    if (seconds > kLongestIntervalSeconds) return kLongestIntervalSeconds;
-    return static_cast<int32_t>(seconds);
+    if (!number) return std::nullopt;
+    return std::nearbyint(*number);
+}
+
+int32_t heldTo(double value, int32_t fewest, int32_t most) {
+    return static_cast<int32_t>(std::clamp(value, double(fewest), double(most)));
+}
+
+}  // namespace
+
+int32_t intervalFromText(TextView text) {
+    const auto seconds = roundedNumber(text);
+    if (!seconds || *seconds < 1) return kDefaultIntervalSeconds;
+    return heldTo(*seconds, 1, kLongestIntervalSeconds);
+}
+
+int32_t minutesFromText(TextView text) {
+    const auto minutes = roundedNumber(text);
+    if (!minutes) return kDefaultMinutes;
+    return heldTo(*minutes, kFewestMinutes, kMostMinutes);
 }
 
 Text delayToText(int32_t delayMilliseconds) {

@@ -1,5 +1,5 @@
-// The two values the program keeps in the per-user settings store: their names, text
-// forms and defaults.
+// The values the program keeps in the per-user settings store: their names, text forms and
+// defaults. Numbers are read by one rule: rounded half to even, then held to their range.
 #pragma once
 
 #include <cstdint>
@@ -23,6 +23,17 @@ inline constexpr int32_t kLongestIntervalSeconds = 3600;
 // value below one second, gives the default; anything over an hour (however large) is held
 // at an hour.
 int32_t intervalFromText(TextView text);
+
+// The idle watcher's wait, section "Watch", key "Minutes" (Linux only).
+inline constexpr TextView kWatchSection = u"Watch";
+inline constexpr TextView kMinutesKey = u"Minutes";
+inline constexpr int32_t kDefaultMinutes = 10;
+inline constexpr int32_t kFewestMinutes = 1;
+inline constexpr int32_t kMostMinutes = 1440;  // a day
+
+// Whole minutes from the stored text: rounded half to even and held to 1 to 1440; text
+// that is not a number (or no text) gives the default.
+int32_t minutesFromText(TextView text);
 
 // The stored text for a delay in milliseconds: whole seconds, digits only.
 Text delayToText(int32_t delayMilliseconds);

@@ -1,23 +1,10 @@
 #include "watch/watcher.h"
 
-#include <cmath>
-
-#include "settings/number_text.h"
-
 namespace pelandra::watch {
-
-int32_t minutesFromText(TextView text) {
-    const auto number = textToNumber(text);
-    if (!number) return kDefaultMinutes;
-    const double minutes = std::nearbyint(*number);  // default rounding: half to even
-    if (minutes < kFewestMinutes) return kFewestMinutes;
-    if (minutes > kMostMinutes) return kMostMinutes;
-    return static_cast<int32_t>(minutes);
-}
 
 void Watcher::wait() {
     // Read afresh each time, so a changed wait takes effect without a restart.
-    minutes_ = minutesFromText(port_.minutesText());
+    minutes_ = settings::minutesFromText(port_.minutesText());
     waiting_ = true;
     port_.awaitIdle(minutes_);
 }

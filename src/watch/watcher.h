@@ -6,25 +6,15 @@
 #include <string>
 
 #include "platform/text.h"
+#include "settings/settings.h"
 
 namespace pelandra::watch {
-
-// The wait, in the settings store: section "Watch", key "Minutes".
-inline constexpr TextView kSection = u"Watch";
-inline constexpr TextView kMinutesKey = u"Minutes";
-inline constexpr int32_t kDefaultMinutes = 10;
-inline constexpr int32_t kFewestMinutes = 1;
-inline constexpr int32_t kMostMinutes = 1440;  // a day
-
-// Whole minutes from the stored text: rounded half to even and held to 1 to 1440; text
-// that is not a number (or no text) gives the default.
-int32_t minutesFromText(TextView text);
 
 // What the watcher works through: the backend's idle source, settings and show process.
 class WatchPort {
   public:
     virtual ~WatchPort() = default;
-    // The stored text of the wait, or empty when there is none.
+    // The stored text of the wait (settings::kMinutesKey), or empty when there is none.
     virtual Text minutesText() = 0;
     // Calls Watcher::idle once the user has been idle for `minutes`; replaces any
     // earlier request.
@@ -53,7 +43,7 @@ class Watcher {
     WatchPort& port_;
     bool waiting_ = false;
     bool showRunning_ = false;
-    int32_t minutes_ = kDefaultMinutes;
+    int32_t minutes_ = settings::kDefaultMinutes;
 };
 
 }  // namespace pelandra::watch

@@ -4,6 +4,8 @@
 
 #include <limits>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "settings/number_text.h"
 
@@ -48,6 +50,18 @@ TEST(NumberText, ReadsOnlyPlainDecimalsAndKeepsTheirSize) {
     }
     for (const Text text : {u"", u".", u"1e", u"e5", u"--1", u"1 2", u"inf", u"0x1p3", u"\uff11"}) {
         EXPECT_EQ(textToNumber(text), std::nullopt) << toUtf8(text);
+    }
+}
+
+TEST(WatchMinutes, RoundedAndHeldToADay) {
+    const std::vector<std::pair<TextView, int32_t>> cases = {
+        {u"", 10},      {u"5", 5},     {u" 7 ", 7},      {u"1", 1},
+        {u"0", 1},      {u"-3", 1},    {u"1440", 1440},  {u"1441", 1440},
+        {u"1e9", 1440}, {u"2.5", 2},   {u"3.5", 4},      {u"ten", 10},
+        {u"5min", 10},  {u"0x10", 10}, {u"1e999", 1440}, {u"-1e999", 1},
+    };
+    for (const auto& [text, minutes] : cases) {
+        EXPECT_EQ(settings::minutesFromText(text), minutes) << toUtf8(text);
     }
 }
 

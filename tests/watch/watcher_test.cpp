@@ -9,18 +9,6 @@
 namespace pelandra::watch {
 namespace {
 
-TEST(WatchMinutes, FromStoredText) {
-    const std::vector<std::pair<TextView, int32_t>> cases = {
-        {u"", 10},      {u"5", 5},     {u" 7 ", 7},      {u"1", 1},
-        {u"0", 1},      {u"-3", 1},    {u"1440", 1440},  {u"1441", 1440},
-        {u"1e9", 1440}, {u"2.5", 2},   {u"3.5", 4},      {u"ten", 10},
-        {u"5min", 10},  {u"0x10", 10}, {u"1e999", 1440}, {u"-1e999", 1},
-    };
-    for (const auto& [text, minutes] : cases) {
-        EXPECT_EQ(minutesFromText(text), minutes) << toUtf8(text);
-    }
-}
-
 // Steps a test takes, and the calls the watcher makes in answer, in one trace.
 class FakePort : public WatchPort {
   public:

@@ -40,7 +40,7 @@ class SessionPort : public watch::WatchPort {
 
     Text minutesText() override {
         return IniSettings(IniSettings::defaultFile())
-            .read(watch::kSection, watch::kMinutesKey, u"");
+            .read(settings::kWatchSection, settings::kMinutesKey, u"");
     }
 
     void awaitIdle(int32_t minutes) override {
