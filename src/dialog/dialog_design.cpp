@@ -4,12 +4,6 @@ namespace pelandra::dialog {
 
 namespace {
 
-constexpr Colour kWhite = 0x00FFFFFF;
-constexpr Colour kRed = 0x000000FF;
-constexpr Colour kNavy = 0x00800000;
-constexpr Colour kBlue = 0x00FF0000;
-constexpr Colour kLightGrey = 0x00C0C0C0;
-constexpr Colour kBlack = 0x00000000;
 constexpr FontSpec kTitleFont = {"MS Sans Serif", 12, true};
 constexpr FontSpec kButtonFont = {"System", 9.75f, true};
 

@@ -12,6 +12,12 @@ namespace pelandra {
 using Colour = uint32_t;
 // Stands for the system's button-text colour rather than a fixed one.
 inline constexpr Colour kSystemButtonText = 0x80000012;
+inline constexpr Colour kBlack = 0x00000000;
+inline constexpr Colour kWhite = 0x00FFFFFF;
+inline constexpr Colour kRed = 0x000000FF;
+inline constexpr Colour kBlue = 0x00FF0000;
+inline constexpr Colour kNavy = 0x00800000;
+inline constexpr Colour kLightGrey = 0x00C0C0C0;
 
 // Geometry in twips; 15 twips make one (device-independent) pixel.
 inline constexpr int32_t kTwipsPerPixel = 15;

@@ -4,10 +4,6 @@ namespace pelandra::show {
 
 namespace {
 
-constexpr Colour kBlack = 0x00000000;
-constexpr Colour kBlue = 0x00FF0000;
-constexpr Colour kRed = 0x000000FF;
-
 constexpr ControlDesign kControls[] = {
     {.name = kTimer, .kind = ControlKind::Timer, .interval = 1000},
     {.name = kFrame,
