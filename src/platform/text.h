@@ -21,6 +21,12 @@ Text asciiUpper(TextView text);
 
 // Appends the UTF-8 form of one code point.
 void appendUtf8(std::string& out, uint32_t codePoint);
+// A code point as one or two UTF-16 units.
+void appendUtf16(Text& out, uint32_t codePoint);
+// The length of the well-formed UTF-8 sequence at the start of `bytes` (not empty), its code
+// point in `codePoint`; 0 when it is none (overlong forms, encoded surrogates and values past
+// U+10FFFF included). The one reading of UTF-8 for every caller.
+size_t utf8SequenceAt(std::string_view bytes, uint32_t& codePoint);
 std::string toUtf8(TextView text);
 Text fromUtf8(std::string_view utf8);
 
