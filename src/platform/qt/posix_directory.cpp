@@ -6,27 +6,13 @@
 
 #include <cerrno>
 
+#include "platform/linux/file_errors.h"
 #include "platform/qt/file_name_text.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {
 
 namespace {
-
-RuntimeError readError(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return RuntimeError::permissionDenied();
-        case EIO:
-        case ENXIO:
-        case ENODEV:
-        case ENOMEDIUM:
-            return RuntimeError::diskNotReady();
-        default:
-            return RuntimeError::pathFileAccess();
-    }
-}
 
 class PosixDirectoryReader : public DirectoryReader {
   public:
@@ -40,7 +26,7 @@ class PosixDirectoryReader : public DirectoryReader {
             errno = 0;
             const dirent* entry = ::readdir(dir_);
             if (entry == nullptr) {
-                if (errno != 0) throw readError(errno);
+                if (errno != 0) throw fileError(errno);
                 return std::nullopt;
             }
             if (entry->d_name[0] == '.') continue;  // hidden, and the . and .. entries
@@ -66,7 +52,7 @@ std::unique_ptr<DirectoryReader> openPosixDirectory(const std::string& folder) {
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr) {
         if (errno == ENOENT || errno == ENOTDIR) return nullptr;
-        throw readError(errno);
+        throw fileError(errno);
     }
     return std::make_unique<PosixDirectoryReader>(dir);
 }

@@ -7,30 +7,13 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/runtime_error.h"
+#include "platform/linux/file_errors.h"
 
 namespace pelandra::decoder {
 
-namespace {
-
-RuntimeError openError(int error) {
-    switch (error) {
-        case ENOENT:
-        case ENOTDIR:
-            return RuntimeError::fileNotFound();
-        case EACCES:
-        case EPERM:
-            return RuntimeError::permissionDenied();
-        default:
-            return RuntimeError::pathFileAccess();
-    }
-}
-
-}  // namespace
-
 PictureFile::PictureFile(const std::string& path)
     : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY)) {
-    if (fd_ < 0) throw openError(errno);
+    if (fd_ < 0) throw fileError(errno);
     struct stat info {};
     if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd_);
