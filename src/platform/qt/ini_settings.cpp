@@ -8,6 +8,8 @@
 #include <QSaveFile>
 #include <cerrno>
 
+#include "platform/linux/file_errors.h"
+#include "platform/linux/user_folders.h"
 #include "platform/qt/file_name_text.h"
 #include "platform/qt/ini_scan.h"
 #include "platform/qt/qt_text.h"
@@ -21,7 +23,7 @@ RuntimeError writeError(const QString& file) {
     const QString folder = QFileInfo(file).absolutePath();
     const QByteArray existing = QFile::encodeName(QDir(folder).exists() ? folder : file);
     const bool denied = ::access(existing.constData(), W_OK) != 0 &&
-                        (errno == EACCES || errno == EROFS || errno == EPERM);
+                        fileError(errno).number == RuntimeError::permissionDenied().number;
     RuntimeError error = denied ? RuntimeError::permissionDenied() : RuntimeError::pathFileAccess();
     error.description += u" (cannot write " + fromQString(QDir::toNativeSeparators(file)) + u")";
     return error;
@@ -35,9 +37,9 @@ QByteArray contentOf(const QString& file) {
 }  // namespace
 
 QString IniSettings::defaultFile() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (!base.startsWith(u'/')) base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/pelandra-omnarium/screensaver.ini");
+    const std::string file =
+        xdgFolder("XDG_CONFIG_HOME", ".config") + "/" + kProgramFolder + "/screensaver.ini";
+    return QFile::decodeName(QByteArray::fromStdString(file));
 }
 
 Text IniSettings::read(TextView section, TextView key, TextView fallback) const {

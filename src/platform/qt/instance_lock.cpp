@@ -1,7 +1,6 @@
 #include "instance_lock.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/linux/user_folders.h"
 
 namespace pelandra::qt {
 
@@ -27,13 +28,6 @@ void makeFolders(const std::string& folder) {
         ::mkdir(folder.substr(0, slash).c_str(), 0700);
     }
     ::mkdir(folder.c_str(), 0700);
-}
-
-std::string homeFolder() {
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return home;
-    const passwd* user = ::getpwuid(::getuid());
-    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
 }
 
 }  // namespace
@@ -80,12 +74,9 @@ InstanceLock::Outcome InstanceLock::acquire(const std::string& path) {
 std::string InstanceLock::defaultPath() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && runtime[0] == '/') {
-        return std::string(runtime) + "/pelandra-omnarium.lock";
+        return std::string(runtime) + "/" + kProgramFolder + ".lock";
     }
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const std::string base =
-        cache != nullptr && cache[0] == '/' ? std::string(cache) : homeFolder() + "/.cache";
-    return base + "/pelandra-omnarium/instance.lock";
+    return xdgFolder("XDG_CACHE_HOME", ".cache") + "/" + kProgramFolder + "/instance.lock";
 }
 
 }  // namespace pelandra::qt
