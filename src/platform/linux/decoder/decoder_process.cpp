@@ -21,8 +21,6 @@ namespace pelandra::decoder {
 
 namespace {
 
-// The show's photo frame at its design size; a larger frame gets a larger buffer.
-constexpr size_t kFrameBytes = size_t(777) * 473 * 4;
 // Enough for any line the decoder has to say.
 constexpr size_t kMaxNewsBytes = 300;
 
@@ -208,7 +206,8 @@ bool DecoderProcess::sendCurrent(const Job& job) {
 
 void DecoderProcess::sendCurrent() {
     const Job& job = *current_;
-    const size_t needed = std::max(bytesFor(job.target), kFrameBytes);
+    // Sized by the first picture; a larger one later gets a decoder with a larger buffer.
+    const size_t needed = bytesFor(job.target);
     if (needed > capacity_) stop();
     // A decoder that died while idle is only found out here: start another, once.
     for (int attempt = 0; attempt < 2; ++attempt) {
