@@ -32,7 +32,7 @@
 #include <thread>
 #include <vector>
 
-#include "control/program.h"
+#include "program/program.h"
 #include "platform/qt/qt_platform.h"
 #include "show/show_design.h"
 

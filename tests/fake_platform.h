@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "control/program.h"
 #include "platform/conformance.h"
 #include "platform/platform.h"
 #include "platform/prepared_pictures.h"
 #include "platform/runtime_error.h"
+#include "program/program.h"
 
 namespace pelandra::testing {
 

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "control/host_fit.h"
-#include "show/show_design.h"
 
 namespace pelandra {
 
@@ -29,8 +28,9 @@ Text oneLine(TextView text) {
     return line;
 }
 
-HostedPlatform::HostedPlatform(Platform& backend, HostSize host)
+HostedPlatform::HostedPlatform(Platform& backend, HostSize host, std::string_view photoControl)
     : backend_(backend),
+      photoControl_(photoControl),
       layout_(layoutSizeFor(drawnArea(host, backend.largestScreen()))),
       fit_(fitInto(layout_, drawnArea(host, backend.largestScreen()))) {}
 
@@ -65,7 +65,7 @@ ScreenSize HostedPlatform::screenSize() {
 void HostedPlatform::setGeometry(std::string_view form, std::string_view control, Twips where) {
     backend_.setGeometry(form, control, where);
     const auto found = forms_.find(form);
-    if (found != forms_.end() && control == show::kFrame) found->second.photo = where;
+    if (found != forms_.end() && control == photoControl_) found->second.photo = where;
 }
 
 void HostedPlatform::showPreparedPicture(std::string_view form, std::string_view control) {

@@ -22,7 +22,8 @@ namespace pelandra {
 
 class HostedPlatform : public Platform, private EventSink {
   public:
-    HostedPlatform(Platform& backend, HostSize host);
+    // `photoControl` names the control the photos are shown in, where the message is drawn.
+    HostedPlatform(Platform& backend, HostSize host, std::string_view photoControl);
 
     HostSize layoutSize() const { return layout_; }
     HostFit fit() const { return fit_; }
@@ -89,6 +90,7 @@ class HostedPlatform : public Platform, private EventSink {
     void refit();
 
     Platform& backend_;
+    std::string photoControl_;
     HostSize layout_;
     HostFit fit_;
     int32_t cursorCount_ = 0;

@@ -1,6 +1,5 @@
 #include "dialog/settings_dialog.h"
 
-#include "control/program.h"
 #include "dialog/delay_ring.h"
 #include "dialog/dialog_design.h"
 #include "platform/checked_math.h"
@@ -34,7 +33,7 @@ const Handler<SettingsDialog> SettingsDialog::kHandlers[] = {
     {dialog::kExitButton, EventKind::Click, &SettingsDialog::exit},
 };
 
-SettingsDialog::SettingsDialog(Program& program)
+SettingsDialog::SettingsDialog(ProgramPort& program)
     : program_(program), platform_(program.platform()) {}
 
 std::string_view SettingsDialog::name() const {
@@ -45,7 +44,7 @@ void SettingsDialog::open() {
     // Opening at the delay the show uses keeps an immediate Set from changing it.
     const int32_t stored = checked::mul32(settings::readIntervalSeconds(platform_), 1000);
     program_.values().lngDelay = dialog::isOnRing(stored) ? stored : kOpeningDelay;
-    platform_.createForm(dialog::settingsDesign(), program_);
+    platform_.createForm(dialog::settingsDesign(), program_.events());
     showDelay();
     platform_.showForm(dialog::kForm);
 }

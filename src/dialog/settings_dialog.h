@@ -4,15 +4,14 @@
 #include <string_view>
 
 #include "control/handler_table.h"
+#include "control/program_port.h"
 #include "platform/platform.h"
 
 namespace pelandra {
 
-class Program;
-
 class SettingsDialog {
   public:
-    explicit SettingsDialog(Program& program);
+    explicit SettingsDialog(ProgramPort& program);
 
     std::string_view name() const;
 
@@ -31,7 +30,7 @@ class SettingsDialog {
 
     static const Handler<SettingsDialog> kHandlers[];
 
-    Program& program_;
+    ProgramPort& program_;
     Platform& platform_;
 };
 

@@ -4,7 +4,6 @@
 #include <new>
 
 #include "control/pointer.h"
-#include "control/program.h"
 #include "platform/checked_math.h"
 #include "settings/settings.h"
 #include "show/captions.h"
@@ -47,7 +46,7 @@ const Handler<ShowWindow> ShowWindow::kHandlers[] = {
     {show::kPhoto, EventKind::PictureReady, &ShowWindow::onPictureReady},
 };
 
-ShowWindow::ShowWindow(Program& program)
+ShowWindow::ShowWindow(ProgramPort& program)
     : program_(program), platform_(program.platform()), sequencer_(program.platform()) {}
 
 std::string_view ShowWindow::name() const {
@@ -55,7 +54,7 @@ std::string_view ShowWindow::name() const {
 }
 
 void ShowWindow::open() {
-    platform_.createForm(show::form1Design(), program_);
+    platform_.createForm(show::form1Design(), program_.events());
     load();
     platform_.showForm(show::kForm);
     platform_.coverOtherScreens(show::kForm);  // the show's is the primary; the rest go black

@@ -6,17 +6,16 @@
 #include <string_view>
 
 #include "control/handler_table.h"
+#include "control/program_port.h"
 #include "platform/platform.h"
 #include "show/input_watch.h"
 #include "show/sequencer.h"
 
 namespace pelandra {
 
-class Program;
-
 class ShowWindow {
   public:
-    explicit ShowWindow(Program& program);
+    explicit ShowWindow(ProgramPort& program);
 
     std::string_view name() const;
 
@@ -49,7 +48,7 @@ class ShowWindow {
 
     static const Handler<ShowWindow> kHandlers[];
 
-    Program& program_;
+    ProgramPort& program_;
     Platform& platform_;
     show::Sequencer sequencer_;
     show::InputWatch input_;

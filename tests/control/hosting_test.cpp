@@ -4,9 +4,10 @@
 
 #include "control/host_fit.h"
 #include "control/hosted_platform.h"
-#include "control/program.h"
 #include "fake_platform.h"
 #include "host_sizes.h"
+#include "program/program.h"
+#include "show/show_design.h"
 #include "show/show_window.h"
 
 namespace pelandra {
@@ -187,7 +188,7 @@ TEST_F(HostedShow, AFailureIsDrawnOverThePhotoAndSaidOnceUntilThePhotosReturn) {
 }
 
 TEST_F(HostedShow, ARunTimeErrorIsSaidOnceAndDrawnNotBoxed) {
-    HostedPlatform hosted(fake, {320, 240});
+    HostedPlatform hosted(fake, {320, 240}, show::kFrame);
     hosted.printError(u"Run-time error '53': File not found");
     hosted.messageBox(u"Run-time error '53':\r\n\r\nFile not found", u"SCRNSAVE");
     EXPECT_EQ(fake.consoleLines, std::vector<Text>{u"Run-time error '53': File not found"});

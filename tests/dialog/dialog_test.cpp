@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "control/program.h"
 #include "dialog/delay_ring.h"
 #include "fake_platform.h"
+#include "program/program.h"
 #include "settings/number_text.h"
 #include "settings/settings.h"
 

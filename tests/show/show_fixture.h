@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "control/program.h"
 #include "fake_platform.h"
+#include "program/program.h"
 #include "show/show_window.h"
 
 namespace pelandra::testing {

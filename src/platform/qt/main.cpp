@@ -1,9 +1,9 @@
 // pelandra-saver: the screen saver on Linux. "/c" opens the settings dialog; anything
 // else starts the show; "--watch" waits for the session to idle and starts the show then.
 // The show decodes its photos in a program of its own, pelandra-picture-decoder.
-#include "control/program.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/qt/watch/watch_main.h"
+#include "program/program.h"
 
 int main(int argc, char** argv) {
     if (const auto status = pelandra::qt::watchMain(argc, argv)) return *status;

@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "control/hosted_platform.h"
-#include "control/program.h"
 #include "host_sizes.h"
 #include "picture_waiting.h"
 #include "platform/qt/control_widgets.h"
@@ -21,6 +20,7 @@
 #include "platform/qt/host_request.h"
 #include "platform/qt/instance_lock.h"
 #include "platform/qt/qt_platform.h"
+#include "program/program.h"
 #include "recording_sink.h"
 #include "show/show_design.h"
 
@@ -214,7 +214,7 @@ TEST_F(HostedShowTest, FollowsTheHostWhenItIsResized) {
 
 TEST_F(HostedShowTest, LeavesKeyboardMouseAndPointerToTheHost) {
     platform.hostIn(nullptr, {320, 240});
-    HostedPlatform hosted(platform, {320, 240});
+    HostedPlatform hosted(platform, {320, 240}, show::kFrame);
     RecordingSink sink;
     hosted.createForm(show::form1Design(), sink);
     hosted.showForm("Form1");

@@ -11,10 +11,10 @@
 #include <QTest>
 #include <QTimer>
 
-#include "control/program.h"
 #include "dialog/dialog_design.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/qt_platform.h"
+#include "program/program.h"
 #include "recording_sink.h"
 #include "show/layout.h"
 #include "show/show_design.h"

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "control/program.h"
 #include "host_sizes.h"
 #include "platform/win32/win32_platform.h"
+#include "program/program.h"
 
 namespace pelandra::win32 {
 namespace {

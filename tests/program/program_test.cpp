@@ -1,4 +1,4 @@
-#include "control/program.h"
+#include "program/program.h"
 
 #include <gtest/gtest.h>
 

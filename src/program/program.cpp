@@ -1,4 +1,4 @@
-#include "control/program.h"
+#include "program/program.h"
 
 #include <cstdlib>
 
@@ -7,6 +7,7 @@
 #include "control/hosted_platform.h"
 #include "control/pointer.h"
 #include "dialog/settings_dialog.h"
+#include "show/show_design.h"
 #include "show/show_window.h"
 
 namespace pelandra {
@@ -22,7 +23,7 @@ void Program::main() {
         // in its own arguments) follows that window's rules.
         if (const auto parent = previewWindow(line)) platform_.enterPreview(*parent);
         if (const auto host = platform_.hostWindow()) {
-            hosted_ = std::make_unique<HostedPlatform>(platform_, *host);
+            hosted_ = std::make_unique<HostedPlatform>(platform_, *host, show::kFrame);
             active_ = hosted_.get();
         }
         if (platform().previousInstance()) endSaver();
