@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "platform/linux/decoder/picture_file.h"
-#include "platform/qt/file_name_text.h"
+#include "platform/linux/files/file_name_text.h"
 
 namespace pelandra::qt {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "platform/qt/file_name_text.h"
+#include "platform/linux/files/file_name_text.h"
 
 using namespace pelandra;
 

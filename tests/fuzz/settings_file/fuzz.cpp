@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
-#include "platform/qt/ini_scan.h"
+#include "platform/linux/settings_file/ini_scan.h"
 
 using namespace pelandra::qt;
 

@@ -18,7 +18,7 @@
 #include "platform/qt/design_style.h"
 #include "platform/qt/host_fit.h"
 #include "platform/qt/host_request.h"
-#include "platform/qt/instance_lock.h"
+#include "platform/linux/session/instance_lock.h"
 #include "platform/qt/qt_platform.h"
 #include "program/program.h"
 #include "recording_sink.h"

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <csignal>
 
-#include "platform/qt/file_name_text.h"
-#include "platform/qt/ini_settings.h"
+#include "platform/linux/files/file_name_text.h"
+#include "platform/linux/settings_file/ini_settings.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/linux/file_errors.h"
+#include "platform/linux/files/file_errors.h"
 
 namespace pelandra::decoder {
 

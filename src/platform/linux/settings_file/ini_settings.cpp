@@ -8,10 +8,10 @@
 #include <QSaveFile>
 #include <cerrno>
 
-#include "platform/linux/file_errors.h"
-#include "platform/linux/user_folders.h"
-#include "platform/qt/file_name_text.h"
-#include "platform/qt/ini_scan.h"
+#include "platform/linux/files/file_errors.h"
+#include "platform/linux/files/user_folders.h"
+#include "platform/linux/files/file_name_text.h"
+#include "platform/linux/settings_file/ini_scan.h"
 #include "platform/qt/qt_text.h"
 #include "platform/runtime_error.h"
 

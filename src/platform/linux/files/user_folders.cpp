@@ -1,4 +1,4 @@
-#include "platform/linux/user_folders.h"
+#include "platform/linux/files/user_folders.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 
-#include "platform/linux/file_errors.h"
-#include "platform/qt/file_name_text.h"
+#include "platform/linux/files/file_errors.h"
+#include "platform/linux/files/file_name_text.h"
 #include "platform/runtime_error.h"
 
 namespace pelandra::qt {

@@ -1,4 +1,4 @@
-#include "platform/qt/watch/other_savers.h"
+#include "platform/linux/session/other_savers.h"
 
 #include <xcb/xcb.h>
 

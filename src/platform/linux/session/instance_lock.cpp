@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/linux/user_folders.h"
+#include "platform/linux/files/user_folders.h"
 
 namespace pelandra::qt {
 

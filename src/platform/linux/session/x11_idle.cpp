@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/qt/watch/idle_source.h"
+#include "platform/linux/session/idle_source.h"
 
 namespace pelandra::qt {
 

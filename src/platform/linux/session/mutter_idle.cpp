@@ -6,7 +6,7 @@
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
 
-#include "platform/qt/watch/idle_source.h"
+#include "platform/linux/session/idle_source.h"
 
 namespace pelandra::qt {
 

@@ -1,4 +1,4 @@
-#include "platform/qt/ini_scan.h"
+#include "platform/linux/settings_file/ini_scan.h"
 
 #include <ini.h>
 

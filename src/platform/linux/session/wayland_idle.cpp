@@ -7,7 +7,7 @@
 
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "idle-client-protocol.h"
-#include "platform/qt/watch/idle_source.h"
+#include "platform/linux/session/idle_source.h"
 
 namespace pelandra::qt {
 

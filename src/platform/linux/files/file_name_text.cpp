@@ -1,4 +1,4 @@
-#include "platform/qt/file_name_text.h"
+#include "platform/linux/files/file_name_text.h"
 
 #include <cstdint>
 

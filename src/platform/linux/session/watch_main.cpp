@@ -1,13 +1,13 @@
-#include "platform/qt/watch/watch_main.h"
+#include "platform/linux/session/watch_main.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <cstdio>
 #include <cstring>
 
-#include "platform/qt/ini_settings.h"
-#include "platform/qt/watch/idle_source.h"
-#include "platform/qt/watch/other_savers.h"
+#include "platform/linux/settings_file/ini_settings.h"
+#include "platform/linux/session/idle_source.h"
+#include "platform/linux/session/other_savers.h"
 #include "watch/watcher.h"
 
 namespace pelandra::qt {
