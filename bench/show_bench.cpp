@@ -32,8 +32,8 @@
 #include <thread>
 #include <vector>
 
-#include "program/program.h"
 #include "platform/qt/qt_platform.h"
+#include "program/program.h"
 #include "show/show_design.h"
 
 namespace {

@@ -1,8 +1,8 @@
 // pelandra-saver: the screen saver on Linux. "/c" opens the settings dialog; anything
 // else starts the show; "--watch" waits for the session to idle and starts the show then.
 // The show decodes its photos in a program of its own, pelandra-picture-decoder.
-#include "platform/qt/qt_platform.h"
 #include "platform/linux/session/watch_main.h"
+#include "platform/qt/qt_platform.h"
 #include "program/program.h"
 
 int main(int argc, char** argv) {

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "control/command_line.h"
+#include "platform/linux/files/file_name_text.h"
+#include "platform/linux/files/posix_directory.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
-#include "platform/linux/files/file_name_text.h"
 #include "platform/qt/leak_check.h"
-#include "platform/linux/files/posix_directory.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/window_system.h"
 #include "platform/runtime_error.h"

@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/session/instance_lock.h"
+#include "platform/linux/settings_file/ini_settings.h"
 #include "platform/platform.h"
 #include "platform/prepared_pictures.h"
 #include "platform/qt/form_window.h"
-#include "platform/linux/settings_file/ini_settings.h"
-#include "platform/linux/session/instance_lock.h"
 #include "platform/qt/picture_decoding.h"
 #include "platform/qt/screen_covers.h"
 #include "platform/qt/x11_destroy_watch.h"

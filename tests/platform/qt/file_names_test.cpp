@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 
 #include "picture_waiting.h"
-#include "platform/qt/control_widgets.h"
 #include "platform/linux/files/file_name_text.h"
+#include "platform/qt/control_widgets.h"
 #include "platform/qt/qt_platform.h"
 #include "recording_sink.h"
 #include "show/show_design.h"

@@ -10,8 +10,8 @@
 #include <QTemporaryDir>
 #include <set>
 
-#include "platform/linux/session/instance_lock.h"
 #include "platform/linux/files/posix_directory.h"
+#include "platform/linux/session/instance_lock.h"
 #include "platform/qt/qt_platform.h"
 #include "platform/runtime_error.h"
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/linux/settings_file/ini_settings.h"
 #include "platform/linux/session/idle_source.h"
 #include "platform/linux/session/other_savers.h"
+#include "platform/linux/settings_file/ini_settings.h"
 #include "watch/watcher.h"
 
 namespace pelandra::qt {

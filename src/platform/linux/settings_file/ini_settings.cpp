@@ -9,8 +9,8 @@
 #include <cerrno>
 
 #include "platform/linux/files/file_errors.h"
-#include "platform/linux/files/user_folders.h"
 #include "platform/linux/files/file_name_text.h"
+#include "platform/linux/files/user_folders.h"
 #include "platform/linux/settings_file/ini_scan.h"
 #include "platform/qt/qt_text.h"
 #include "platform/runtime_error.h"
