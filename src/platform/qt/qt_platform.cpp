@@ -81,6 +81,12 @@ QtPlatform::QtPlatform(int& argc, char** argv)
         printError(u"pelandra-saver: XSCREENSAVER_WINDOW is not an X window id; not starting");
         endProcess(1);
     }
+    if (host && host->kind == HostRequest::Kind::BadWindowId) {
+        printError(
+            u"pelandra-saver: -window-id needs an X window id (decimal or 0x hex); "
+            u"not starting");
+        endProcess(1);
+    }
     if (QApplication::instance() == nullptr) {
         // A host window is an X window, even in a session that also offers Wayland.
         if (host && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
