@@ -189,6 +189,24 @@ class HardEdges(ShowTest):
             self.assertIsNotNone(self.saver.window(self.saver.start()), args)
             self.saver.close()
 
+    def test_a_low_file_limit_is_raised_and_one_too_low_to_raise_is_refused(self):
+        folder = self.photo_folder([("63COUPE.JPG", "#30c030")])
+        self.saver = Saver(self.screen, interval=1, photo_dir=folder)
+        refused = self.saver.start(prefix=["prlimit", "--nofile=12:12"])
+        self.assertTrue(ended_within(refused, 10), "a show without enough files did not end")
+        said = refused.stderr.read().decode()
+        self.assertEqual((refused.returncode, len(said.splitlines())), (1, 1), said)
+        process = self.saver.start(prefix=["prlimit", "--nofile=12:4096"])
+        self.assertIsNotNone(self.saver.window(process))
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline and not near(self.screen.screenshot().pixel(400, 240),
+                                                       GREEN):
+            time.sleep(0.2)
+        self.assertTrue(near(self.screen.screenshot().pixel(400, 240), GREEN), "no photo")
+        self.screen.xdotool("key", "x")
+        self.assertTrue(ended_within(process, 5), "a key did not end the show")
+        self.assertEqual(process.returncode, 0)
+
     def test_a_link_planted_at_the_lock_is_not_followed_and_the_show_runs(self):
         self.saver = WithoutRuntimeFolder(self.screen, interval=60)
         folder = os.path.join(self.saver.home, "cache", "pelandra-omnarium")

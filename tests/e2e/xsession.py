@@ -117,8 +117,9 @@ class Saver:
     def env(self):
         return dict(self.screen.env(), XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.runtime)
 
-    def start(self, *args):
-        process = subprocess.Popen([SAVER, *args], env=self.env(), stdout=subprocess.PIPE,
+    def start(self, *args, prefix=()):
+        """The program with `args`, run through the command `prefix` (which execs it)."""
+        process = subprocess.Popen([*prefix, SAVER, *args], env=self.env(), stdout=subprocess.PIPE,
                                    stderr=subprocess.PIPE)
         self.processes.append(process)
         return process
