@@ -9,7 +9,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import Saver, VirtualScreen, ended_within  # noqa: E402
+from xsession import CONVERT, Saver, VirtualScreen, ended_within  # noqa: E402
 
 
 class FaultySaver(Saver):
@@ -122,6 +122,23 @@ class WhileDecoding(unittest.TestCase):
         self.assertTrue(ended_within(process, 5), "a mouse button did not end the show")
         self.assertEqual(process.returncode, 0)
         self.assertTrue(gone(decoder), "the decoder outlived the show")
+
+    def test_a_decoder_that_cannot_start_is_said_once(self):
+        # /proc hidden behind an empty file system, in a mount namespace of the show's own.
+        unshare = ["unshare", "--mount"] if os.geteuid() == 0 else ["unshare", "-rm"]
+        if subprocess.run([*unshare, "true"], capture_output=True).returncode != 0:
+            self.skipTest("no private mount namespace here")
+        subprocess.run([CONVERT, "-size", "32x32", "xc:green",
+                        os.path.join(self.folder, "63COUPE.JPG")], check=True, timeout=30)
+        process = self.saver.start(prefix=[*unshare, "sh", "-c",
+                                           'mount -t tmpfs none /proc && exec "$0" "$@"'])
+        self.assertIsNotNone(self.saver.window(process), "the show opened no window")
+        time.sleep(3.5)  # three ticks
+        process.kill()
+        process.wait()
+        said = process.stderr.read().decode()
+        self.assertEqual(said.count("picture decoder could not start"), 1, said)
+        self.assertIn("/proc/self/exe", said)
 
     def test_the_decoder_dies_with_a_killed_show(self):
         with open(os.path.join(self.folder, "decoder-hang.jpg"), "wb") as out:

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -17,6 +18,21 @@
 namespace pelandra::qt {
 
 namespace {
+
+constexpr char kSelf[] = "/proc/self/exe";
+
+// A decoder whose exec failed sends its errno alone, a message shorter than any answer;
+// it arrives in the first field of an answer.
+constexpr ssize_t kExecFailureBytes = sizeof(int32_t);
+static_assert(sizeof(DecodeAnswer) > sizeof(int32_t));
+
+ssize_t receive(int socket, DecodeAnswer& answer) {
+    const ssize_t got = recv(socket, &answer, sizeof answer, MSG_DONTWAIT);
+    // A decoder that ended with a request unread resets the connection once; what it sent
+    // before is still there to read.
+    if (got < 0 && errno == ECONNRESET) return recv(socket, &answer, sizeof answer, MSG_DONTWAIT);
+    return got;
+}
 
 // The show's photo frame at its design size; a larger frame gets a larger buffer.
 constexpr size_t kFrameBytes = size_t(777) * 473 * 4;
@@ -50,7 +66,7 @@ void DecoderProcess::decode(PictureFile file, std::string path, QSize target, Do
 
 bool DecoderProcess::start(size_t capacity) {
     const int pixels = memfd_create("pelandra-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (pixels < 0) return false;
+    if (pixels < 0) return cannotStart("shared memory", errno);
     int sockets[2] = {-1, -1};
     void* mapped = MAP_FAILED;
     // Sealed at its size before it is mapped: a decoder that shrank it would otherwise
@@ -60,11 +76,15 @@ bool DecoderProcess::start(size_t capacity) {
         (fcntl(pixels, F_GET_SEALS) & kSeals) == kSeals) {
         mapped = mmap(nullptr, capacity, PROT_READ, MAP_SHARED, pixels, 0);
     }
-    if (mapped == MAP_FAILED ||
-        socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
+    const char* failed = mapped == MAP_FAILED ? "shared memory" : nullptr;
+    if (failed == nullptr && socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
+        failed = "socket";
+    }
+    if (failed != nullptr) {
+        const int error = errno;
         if (mapped != MAP_FAILED) munmap(mapped, capacity);
         ::close(pixels);
-        return false;
+        return cannotStart(failed, error);
     }
     // Everything the child needs is made before fork: between fork and exec only calls
     // that are safe in a copy of a threaded process are allowed.
@@ -91,16 +111,21 @@ bool DecoderProcess::start(size_t capacity) {
         sigset_t none;
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
-        execv("/proc/self/exe", arguments);
+        execv(kSelf, arguments);
+        const int32_t error = errno;
+        send(sockets[1], &error, sizeof error, MSG_NOSIGNAL);
         _exit(127);
+    }
+    if (child < 0) {
+        const int error = errno;
+        ::close(sockets[1]);
+        ::close(pixels);
+        ::close(sockets[0]);
+        munmap(mapped, capacity);
+        return cannotStart("process", error);
     }
     ::close(sockets[1]);
     ::close(pixels);  // the mapping stays
-    if (child < 0) {
-        ::close(sockets[0]);
-        munmap(mapped, capacity);
-        return false;
-    }
     pid_ = child;
     socket_ = sockets[0];
     pixels_ = mapped;
@@ -177,6 +202,7 @@ void DecoderProcess::sendCurrent() {
             deadline_.start(timeLimit_);
             return;
         }
+        readExecFailure();
         stop();
     }
     finishSoon(RuntimeError::invalidPicture());
@@ -193,10 +219,30 @@ void DecoderProcess::finishSoon(RuntimeError failure) {
         Qt::QueuedConnection);
 }
 
+// A decoder gone before its request arrived may have left why it could not start.
+void DecoderProcess::readExecFailure() {
+    DecodeAnswer answer;
+    const ssize_t got = receive(socket_, answer);
+    if (got == kExecFailureBytes) cannotStart(kSelf, answer.status);
+}
+
+bool DecoderProcess::cannotStart(const char* what, int error) {
+    if (!toldWhy_) {
+        std::fprintf(stderr,
+                     "pelandra-saver: the picture decoder could not start (%s: %s); "
+                     "no photo can be shown\n",
+                     what, std::strerror(error));
+        std::fflush(stderr);
+    }
+    toldWhy_ = true;
+    return false;
+}
+
 void DecoderProcess::onAnswer() {
     DecodeAnswer answer;
-    const ssize_t got = recv(socket_, &answer, sizeof answer, MSG_DONTWAIT);
+    const ssize_t got = receive(socket_, answer);
     if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    if (got == kExecFailureBytes) cannotStart(kSelf, answer.status);
     // Nothing (the decoder died), a broken message, or an answer nobody asked for.
     if (got != ssize_t(sizeof answer) || !current_) {
         fail();
