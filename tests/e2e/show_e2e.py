@@ -6,8 +6,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import (Saver, VirtualScreen, ended_within, is_black, is_red,  # noqa: E402
-                      near)
+from xsession import (Saver, VirtualScreen, autolaunched_buses, ended_within,  # noqa: E402
+                      is_black, is_red, near)
 
 BLUE = (0x20, 0x80, 0xE0)
 GREEN = (0x30, 0xC0, 0x30)
@@ -178,7 +178,20 @@ class WithoutRuntimeFolder(Saver):
         return env
 
 
+class WithoutSessionBus(Saver):
+    def env(self):
+        return {k: v for k, v in super().env().items() if k != "DBUS_SESSION_BUS_ADDRESS"}
+
+
 class HardEdges(ShowTest):
+    def test_without_a_session_bus_none_is_started(self):
+        self.saver = WithoutSessionBus(self.screen, interval=60)
+        process = self.saver.start()
+        self.assertIsNotNone(self.saver.window(process))
+        self.screen.xdotool("key", "x")
+        self.assertTrue(ended_within(process, 5))
+        self.assertEqual(autolaunched_buses(self.screen.display), [])
+
     def test_a_window_destroyed_by_another_client_ends_the_program(self):
         for args in ((), ("/c",)):
             process = self.start(*args, interval=60)

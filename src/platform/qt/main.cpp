@@ -7,6 +7,7 @@
 #include "platform/qt/decoder_main.h"
 #include "platform/qt/file_limit.h"
 #include "platform/qt/qt_platform.h"
+#include "platform/qt/session_bus.h"
 #include "platform/qt/watch/watch_main.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", tooFew->c_str());
         return 1;
     }
+    pelandra::qt::refuseBusAutolaunch();
     if (const auto status = pelandra::qt::watchMain(argc, argv)) return *status;
     pelandra::qt::QtPlatform platform(argc, argv);
     pelandra::Program program(platform);
