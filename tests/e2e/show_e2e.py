@@ -192,14 +192,15 @@ class HardEdges(ShowTest):
         self.assertTrue(ended_within(process, 5))
         self.assertEqual(autolaunched_buses(self.screen.display), [])
 
-    def test_a_window_destroyed_by_another_client_ends_the_program(self):
-        for args in ((), ("/c",)):
+    def test_a_window_destroyed_or_unmapped_by_another_client_ends_the_program(self):
+        for how, args in ((how, args) for how in ("windowclose", "windowunmap")
+                          for args in ((), ("/c",))):
             process = self.start(*args, interval=60)
-            self.screen.xdotool("windowclose", self.saver.window(process))
-            self.assertTrue(ended_within(process, 5), f"{args} lived on without its window")
+            self.screen.xdotool(how, self.saver.window(process))
+            self.assertTrue(ended_within(process, 5), f"{args} lived on after {how}")
             self.assertEqual(process.returncode, 0)
             # The lock went with it: the next show starts.
-            self.assertIsNotNone(self.saver.window(self.saver.start()), args)
+            self.assertIsNotNone(self.saver.window(self.saver.start()), (how, args))
             self.saver.close()
 
     def test_a_low_file_limit_is_raised_and_one_too_low_to_raise_is_refused(self):

@@ -95,15 +95,17 @@ QtPlatform::QtPlatform(int& argc, char** argv)
         ownApp_ = std::make_unique<QApplication>(argc, argv);
     }
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        destroyWatch_ =
-            std::make_unique<X11DestroyWatch>([this](uintptr_t id) { windowDestroyed(id); });
+        destroyWatch_ = std::make_unique<X11DestroyWatch>(
+            [this](uintptr_t id, bool destroyed) { windowGone(id, destroyed); });
     }
     if (host) attachToHost(*host);
 }
 
-void QtPlatform::windowDestroyed(uintptr_t id) {
+void QtPlatform::windowGone(uintptr_t id, bool destroyed) {
     for (const auto& [name, window] : windows_) {
         if (window->internalWinId() != id) continue;
+        // Unmapped while the program still shows it: another client took it away.
+        if (!destroyed && !window->isVisible()) continue;
         // Nothing of the window is left to close: the close events, then the end the event
         // loop would reach once its last window closed.
         window->raiseOwnEvent(EventKind::QueryUnload);
