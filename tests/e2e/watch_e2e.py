@@ -237,6 +237,22 @@ class OnMutter(WatcherCases, unittest.TestCase):
 class OnX11(WatcherCases, unittest.TestCase):
     desktop = X11
 
+    def test_starts_the_program_as_installed_now_after_an_upgrade(self):
+        def install():  # as a package manager does: a new file renamed over the old one
+            shutil.copy2(SAVER, self.home.program + ".new")
+            self.home.give()
+            os.rename(self.home.program + ".new", self.home.program)
+
+        self.watcher = self.watch()
+        self.assertTrue(wait_until(lambda: self.count(self.session.source), 10))
+        install()  # before the first show
+        self.show_cycle(1)
+        os.remove(self.home.program)  # removed: no show, and the watcher waits on
+        self.assertTrue(wait_until(lambda: self.count("could not be started"), 3 * WAIT))
+        install()
+        self.show_cycle(2)
+        self.assertIsNone(self.watcher.poll())
+
     def test_leaves_the_session_to_xscreensaver(self):
         if not shutil.which("xscreensaver"):
             self.skipTest("XScreenSaver is not installed")
