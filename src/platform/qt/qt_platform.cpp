@@ -104,8 +104,10 @@ QtPlatform::QtPlatform(int& argc, char** argv)
 void QtPlatform::windowGone(uintptr_t id, bool destroyed) {
     for (const auto& [name, window] : windows_) {
         if (window->internalWinId() != id) continue;
-        // Unmapped while the program still shows it: another client took it away.
-        if (!destroyed && !window->isVisible()) continue;
+        // The show unmapped while the program still shows it: another client took it away.
+        // A dialog may be unmapped by a window manager that minimises it.
+        const bool show = window->style() == WindowStyle::FullScreen && window->isVisible();
+        if (!destroyed && !show) continue;
         // Nothing of the window is left to close: the close events, then the end the event
         // loop would reach once its last window closed.
         window->raiseOwnEvent(EventKind::QueryUnload);

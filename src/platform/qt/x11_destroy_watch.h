@@ -14,8 +14,8 @@ class X11DestroyWatch : public QAbstractNativeEventFilter {
   public:
     // Calls `gone` with the id of every X window of this connection that is destroyed, or
     // unmapped and still unmapped when the notice arrives (`destroyed` false: the caller
-    // knows whether it hid the window itself). Install only when the application runs
-    // on X11.
+    // knows whether it hid the window itself, and whether a window manager may have
+    // minimised it). Install only when the application runs on X11.
     explicit X11DestroyWatch(std::function<void(uintptr_t window, bool destroyed)> gone);
     ~X11DestroyWatch() override;
 
