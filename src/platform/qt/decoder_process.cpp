@@ -228,10 +228,8 @@ void DecoderProcess::readExecFailure() {
 
 bool DecoderProcess::cannotStart(const char* what, int error) {
     if (!toldWhy_) {
-        std::fprintf(stderr,
-                     "pelandra-saver: the picture decoder could not start (%s: %s); "
-                     "no photo can be shown\n",
-                     what, std::strerror(error));
+        std::fprintf(stderr, "pelandra-saver: the picture decoder could not start (%s: %s)\n", what,
+                     std::strerror(error));
         std::fflush(stderr);
     }
     toldWhy_ = true;
