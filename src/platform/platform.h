@@ -25,8 +25,9 @@ enum class EventKind {
     Timer,
     SpinDown,
     SpinUp,
-    PictureReady,  // a picture control's prepared picture has finished decoding
-    HostResized,   // the host window changed size (hosted windows only)
+    PictureReady,    // a picture control's prepared picture has finished decoding
+    HostResized,     // the host window changed size (hosted windows only)
+    ScreensChanged,  // screens came or went, changed size, or another became the primary
 };
 
 class EventSink {

@@ -44,6 +44,8 @@ const Handler<ShowWindow> ShowWindow::kHandlers[] = {
     {show::kForm, EventKind::Unload, &ShowWindow::onClosing},
     {show::kTimer, EventKind::Timer, &ShowWindow::tick},
     {show::kPhoto, EventKind::PictureReady, &ShowWindow::onPictureReady},
+    // On the primary screen as it is now, laid out as at load; the covers follow by themselves.
+    {show::kForm, EventKind::ScreensChanged, &ShowWindow::layOut},
 };
 
 ShowWindow::ShowWindow(ProgramPort& program)

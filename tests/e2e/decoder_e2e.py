@@ -9,7 +9,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import Saver, VirtualScreen, ended_within  # noqa: E402
+from xsession import CONVERT, Saver, VirtualScreen, ended_within  # noqa: E402
 
 
 class FaultySaver(Saver):
@@ -123,6 +123,21 @@ class WhileDecoding(unittest.TestCase):
         self.assertTrue(ended_within(process, 5), "a mouse button did not end the show")
         self.assertEqual(process.returncode, 0)
         self.assertTrue(gone(decoder), "the decoder outlived the show")
+
+    def test_a_decoder_that_cannot_start_is_said_once(self):
+        # As after an install that lost the decoder program.
+        missing = os.path.join(self.folder, "gone", "pelandra-picture-decoder")
+        self.saver.env = lambda: dict(Saver.env(self.saver), PELANDRA_PICTURE_DECODER=missing)
+        subprocess.run([CONVERT, "-size", "32x32", "xc:green",
+                        os.path.join(self.folder, "63COUPE.JPG")], check=True, timeout=30)
+        process = self.saver.start()
+        self.assertIsNotNone(self.saver.window(process), "the show opened no window")
+        time.sleep(3.5)  # three ticks
+        process.kill()
+        process.wait()
+        said = process.stderr.read().decode()
+        self.assertEqual(said.count("picture decoder could not start"), 1, said)
+        self.assertIn(missing + ": No such file or directory", said)
 
     def test_the_decoder_dies_with_a_killed_show(self):
         with open(os.path.join(self.folder, "decoder-hang.jpg"), "wb") as out:

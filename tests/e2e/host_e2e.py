@@ -127,6 +127,26 @@ class InTheRootWindow(HostedTest):
         self.assertEqual(said.count(MISSING_PHOTOS), 1, said)
 
 
+class WithAWindowIdThatIsNone(HostedTest):
+    def test_junk_is_refused_in_one_line_and_a_missing_window_runs_full_screen(self):
+        saver = self.saver = HostedSaver(self.screen)
+        junk = [(None, ["-window-id", id]) for id in ("garbage", "0", "-1", "", "0x1FFFFFFFF",
+                                                        "12abc")]
+        junk += [(None, ["-window-id"]), (None, ["-root", "-window-id", "x"]), ("abc", [])]
+        for saver.host_id, args in junk:
+            process = saver.start(*args)
+            self.assertTrue(ended_within(process, 10), args)
+            said = process.stderr.read().decode()
+            self.assertEqual((process.returncode, len(said.splitlines())), (1, 1), (args, said))
+        saver.host_id = None
+        process = saver.start("-window-id", "0x7ffffff0")
+        self.assertIsNotNone(saver.window(process), "no full-screen show")
+        self.assertIsNone(process.poll())
+        process.kill()
+        process.wait()
+        self.assertIn("no such X window", process.stderr.read().decode())
+
+
 class InAPreviewWindow(HostedTest):
     def setUp(self):
         super().setUp()

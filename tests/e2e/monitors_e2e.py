@@ -5,6 +5,7 @@ Xvfb has one output, so this runs Xorg's dummy video driver (as root), whose out
 turns into two monitors: an 800 x 600 primary and a 1024 x 768 one to its right."""
 
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -78,6 +79,15 @@ class DummyScreens(VirtualScreen):
 
     def detach_second(self):
         self.xrandr("--output", "DUMMY1", "--off")
+
+    def monitors(self):
+        """Left, top, width and height of each monitor, the primary one first."""
+        listed = subprocess.run(["xrandr", "--listmonitors"], env=self.env(), check=True,
+                                timeout=20, capture_output=True, text=True).stdout
+        found = sorted((line.find("*") < 0, [int(n) for n in re.search(
+            r"(\d+)/\d+x(\d+)/\d+\+(\d+)\+(\d+)", line).groups()])
+            for line in listed.splitlines()[1:])
+        return [(left, top, width, height) for _, (width, height, left, top) in found]
 
     def close(self):
         super().close()
@@ -157,6 +167,36 @@ class TwoMonitors(unittest.TestCase):
         self.screen.xdotool("mousemove", "1300", "300")
         self.assertTrue(ended_within(self.process, 10), "the fourth move did not end it")
         self.assertEqual(self.process.returncode, 0)
+
+    def test_after_monitors_change_the_show_is_laid_out_again_on_the_primary(self):
+        changes = (["--output", "DUMMY1", "--primary"],
+                   ["--output", "DUMMY0", "--off"],  # DUMMY1 moves to the left edge
+                   ["--output", "DUMMY0", "--mode", "800x600", "--pos", "0x0", "--primary",
+                    "--output", "DUMMY1", "--off"],
+                   ["--output", "DUMMY0", "--mode", "1024x768"])  # grown
+        try:
+            for change in changes:
+                self.screen.xrandr(*change)
+                time.sleep(1)
+                shot = self.screen.screenshot()
+                monitors = self.screen.monitors()
+                x, y, width, height = monitors[0]
+                # The photo frame of the layout for that size, lowered unless 800 x 600 ...
+                frame_x = x + (width - 793) // 2 + 11
+                frame_y = y + (10 if (width, height) == (800, 600) else 103)
+                self.assertGreater(shot.count(frame_x, frame_y, 772, 469,
+                                              lambda p: not is_black(p)), 772 * 469 * 0.3, change)
+                # ... black beside the column, and the other monitors black: no desktop seen.
+                side = (width - 793) // 2 - 1
+                black = monitors[1:] + [(x, y, side, height), (x + width - side, y, side, height)]
+                self.assertEqual(sum(shot.count(*r, is_red) for r in black), 0, change)
+                self.assertIsNone(self.process.poll())
+        finally:
+            self.screen.xrandr("--output", "DUMMY0", "--mode", "800x600", "--pos", "0x0",
+                               "--primary")
+            self.screen.attach_second()
+            subprocess.run(["xsetroot", "-solid", "red"], env=self.screen.env(), check=True,
+                           timeout=20)
 
     def test_a_monitor_that_goes_and_comes_back_is_covered_again(self):
         try:

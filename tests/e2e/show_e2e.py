@@ -6,8 +6,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import (Saver, VirtualScreen, ended_within, is_black, is_red,  # noqa: E402
-                      near)
+from xsession import (Saver, VirtualScreen, autolaunched_buses, ended_within,  # noqa: E402
+                      is_black, is_red, near)
 
 BLUE = (0x20, 0x80, 0xE0)
 GREEN = (0x30, 0xC0, 0x30)
@@ -178,16 +178,48 @@ class WithoutRuntimeFolder(Saver):
         return env
 
 
+class WithoutSessionBus(Saver):
+    def env(self):
+        return {k: v for k, v in super().env().items() if k != "DBUS_SESSION_BUS_ADDRESS"}
+
+
 class HardEdges(ShowTest):
-    def test_a_window_destroyed_by_another_client_ends_the_program(self):
-        for args in ((), ("/c",)):
+    def test_without_a_session_bus_none_is_started(self):
+        self.saver = WithoutSessionBus(self.screen, interval=60)
+        process = self.saver.start()
+        self.assertIsNotNone(self.saver.window(process))
+        self.screen.xdotool("key", "x")
+        self.assertTrue(ended_within(process, 5))
+        self.assertEqual(autolaunched_buses(self.screen.display), [])
+
+    def test_a_window_destroyed_or_unmapped_by_another_client_ends_the_program(self):
+        # A dialog may be unmapped to be minimised, the full-screen show never.
+        for how, args in (("windowclose", ()), ("windowclose", ("/c",)), ("windowunmap", ())):
             process = self.start(*args, interval=60)
-            self.screen.xdotool("windowclose", self.saver.window(process))
-            self.assertTrue(ended_within(process, 5), f"{args} lived on without its window")
+            self.screen.xdotool(how, self.saver.window(process))
+            self.assertTrue(ended_within(process, 5), f"{args} lived on after {how}")
             self.assertEqual(process.returncode, 0)
             # The lock went with it: the next show starts.
-            self.assertIsNotNone(self.saver.window(self.saver.start()), args)
+            self.assertIsNotNone(self.saver.window(self.saver.start()), (how, args))
             self.saver.close()
+
+    def test_a_low_file_limit_is_raised_and_one_too_low_to_raise_is_refused(self):
+        folder = self.photo_folder([("63COUPE.JPG", "#30c030")])
+        self.saver = Saver(self.screen, interval=1, photo_dir=folder)
+        refused = self.saver.start(prefix=["prlimit", "--nofile=12:12"])
+        self.assertTrue(ended_within(refused, 10), "a show without enough files did not end")
+        said = refused.stderr.read().decode()
+        self.assertEqual((refused.returncode, len(said.splitlines())), (1, 1), said)
+        process = self.saver.start(prefix=["prlimit", "--nofile=12:4096"])
+        self.assertIsNotNone(self.saver.window(process))
+        deadline = time.monotonic() + 5
+        while time.monotonic() < deadline and not near(self.screen.screenshot().pixel(400, 240),
+                                                       GREEN):
+            time.sleep(0.2)
+        self.assertTrue(near(self.screen.screenshot().pixel(400, 240), GREEN), "no photo")
+        self.screen.xdotool("key", "x")
+        self.assertTrue(ended_within(process, 5), "a key did not end the show")
+        self.assertEqual(process.returncode, 0)
 
     def test_a_link_planted_at_the_lock_is_not_followed_and_the_show_runs(self):
         self.saver = WithoutRuntimeFolder(self.screen, interval=60)

@@ -13,7 +13,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 from saver_home import SaverHome, missing, photo_shown, wait_until  # noqa: E402
 from sway_session import TOOLS, Output, SwaySession  # noqa: E402
-from xsession import SAVER, VirtualScreen  # noqa: E402
+from xsession import SAVER, VirtualScreen, autolaunched_buses  # noqa: E402
 
 WAIT = 2  # seconds: Minutes=2 with a minute shortened to one second
 
@@ -216,6 +216,8 @@ class WatcherCases:
             self.show_cycle(1, timed=False)
         for shows in range(self.count("show started") + 1, 3):
             self.show_cycle(shows)
+        if self.desktop is X11:  # no session bus there: neither the watcher nor the show starts one
+            self.assertEqual(autolaunched_buses(self.session.screen.display), [])
         self.session.end()
         self.assertEqual(self.watcher.wait(timeout=10), 0, "not ended with the session")
 
@@ -234,6 +236,22 @@ class OnMutter(WatcherCases, unittest.TestCase):
 
 class OnX11(WatcherCases, unittest.TestCase):
     desktop = X11
+
+    def test_starts_the_program_as_installed_now_after_an_upgrade(self):
+        def install():  # as a package manager does: a new file renamed over the old one
+            shutil.copy2(SAVER, self.home.program + ".new")
+            self.home.give()
+            os.rename(self.home.program + ".new", self.home.program)
+
+        self.watcher = self.watch()
+        self.assertTrue(wait_until(lambda: self.count(self.session.source), 10))
+        install()  # before the first show
+        self.show_cycle(1)
+        os.remove(self.home.program)  # removed: no show, and the watcher waits on
+        self.assertTrue(wait_until(lambda: self.count("could not be started"), 3 * WAIT))
+        install()
+        self.show_cycle(2)
+        self.assertIsNone(self.watcher.poll())
 
     def test_leaves_the_session_to_xscreensaver(self):
         if not shutil.which("xscreensaver"):

@@ -75,6 +75,17 @@ class ShowOnSway(unittest.TestCase):
         self.sway.key("x")
         self.assertEnds()
 
+    def test_an_output_that_grows_gets_the_layout_of_its_new_size(self):
+        self.start()
+        self.sway.swaymsg("output", "HEADLESS-1", "resolution", "1600x1200")
+        time.sleep(1)
+        shot = self.sway.screenshot("HEADLESS-1")
+        # The column centred on 1600 pixels and lowered; nothing left in the old corner.
+        self.assertGreater(shot.count(414, 103, 772, 469, not_black), 772 * 469 * 0.3)
+        self.assertEqual(shot.count(0, 0, 400, 90, not_black), 0)
+        self.sway.key("x")
+        self.assertEnds()
+
     @needs_mouse
     def test_a_click_on_the_second_output_ends_the_show(self):
         self.start(mouse=True)

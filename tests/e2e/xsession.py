@@ -2,6 +2,7 @@
 
 import os
 import shutil
+import signal
 import subprocess
 import tempfile
 import time
@@ -117,8 +118,9 @@ class Saver:
     def env(self):
         return dict(self.screen.env(), XDG_CONFIG_HOME=self.config, XDG_RUNTIME_DIR=self.runtime)
 
-    def start(self, *args):
-        process = subprocess.Popen([SAVER, *args], env=self.env(), stdout=subprocess.PIPE,
+    def start(self, *args, prefix=()):
+        """The program with `args`, run through the command `prefix` (which execs it)."""
+        process = subprocess.Popen([*prefix, SAVER, *args], env=self.env(), stdout=subprocess.PIPE,
                                    stderr=subprocess.PIPE)
         self.processes.append(process)
         return process
@@ -148,6 +150,25 @@ class Saver:
             process.stdout.close()
             process.stderr.close()
         shutil.rmtree(self.home, ignore_errors=True)
+
+
+def autolaunched_buses(display):
+    """The session buses started for `display` (dbus-launch --autolaunch and its dbus-daemon,
+    which carry the display in their environment), killed and named."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open(f"/proc/{pid}/comm") as f:
+                name = f.read().strip()
+            with open(f"/proc/{pid}/environ", "rb") as f:
+                environment = f.read().split(b"\0")
+        except OSError:
+            continue
+        if name in ("dbus-launch", "dbus-daemon") and \
+                f"DISPLAY={display}".encode() in environment:
+            os.kill(int(pid), signal.SIGKILL)
+            found.append(name)
+    return found
 
 
 def ended_within(process, seconds):

@@ -176,6 +176,10 @@ void FormWindow::coverScreen() {
 void FormWindow::maximise() {
     maximised_ = true;
     if (hosted_) return;  // the host's client area is the whole screen there
+    if (!screenChanges_) {
+        screenChanges_ =
+            std::make_unique<ScreenChanges>([this] { raiseOwnEvent(EventKind::ScreensChanged); });
+    }
     move(0, 0);
     if (isVisible()) coverScreen();
 }

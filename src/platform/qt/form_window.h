@@ -4,11 +4,13 @@
 #include <QTimer>
 #include <QWidget>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/platform.h"
 #include "platform/qt/host_fit.h"
+#include "platform/qt/screen_changes.h"
 
 class QLabel;
 class QWindow;
@@ -26,7 +28,8 @@ class FormWindow : public QWidget {
     QWidget* control(std::string_view control) const;
     QTimer* timer(std::string_view control) const;
 
-    // Left and top 0 and the whole primary screen (applied when shown).
+    // Left and top 0 and the whole primary screen (applied when shown); from then on the
+    // window raises ScreensChanged after each change of the screens.
     void maximise();
     // Shows the window: full screen and holding the keyboard, or centred as a dialog; a
     // hosted window just appears inside its host.
@@ -86,6 +89,7 @@ class FormWindow : public QWidget {
     QWidget* firstFocus_ = nullptr;
     std::map<std::string, Control, std::less<>> controls_;
     std::map<std::string, QTimer*, std::less<>> timers_;
+    std::unique_ptr<ScreenChanges> screenChanges_;
 };
 
 }  // namespace pelandra::qt

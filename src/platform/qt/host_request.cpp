@@ -29,9 +29,11 @@ std::optional<HostRequest> hostRequest(const char* environment,
         std::string_view option = arguments[i];
         if (option.starts_with("--")) option.remove_prefix(1);
         if (option == "-root") root = true;
-        if (option == "-window-id" && i + 1 < arguments.size()) {
-            if (!window) window = parseWindowId(arguments[i + 1]);
-            ++i;
+        if (option == "-window-id") {
+            if (i + 1 == arguments.size()) return HostRequest{HostRequest::Kind::BadWindowId, 0};
+            const auto id = parseWindowId(arguments[++i]);
+            if (!id) return HostRequest{HostRequest::Kind::BadWindowId, 0};
+            if (!window) window = id;
         }
     }
     if (!window && environment != nullptr && *environment != '\0') {

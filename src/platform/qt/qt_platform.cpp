@@ -80,6 +80,12 @@ QtPlatform::QtPlatform(int& argc, char** argv)
         printError(u"pelandra-saver: XSCREENSAVER_WINDOW is not an X window id; not starting");
         endProcess(1);
     }
+    if (host && host->kind == HostRequest::Kind::BadWindowId) {
+        printError(
+            u"pelandra-saver: -window-id needs an X window id (decimal or 0x hex); "
+            u"not starting");
+        endProcess(1);
+    }
     if (QApplication::instance() == nullptr) {
         // A host window is an X window, even in a session that also offers Wayland.
         if (host && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -88,15 +94,19 @@ QtPlatform::QtPlatform(int& argc, char** argv)
         ownApp_ = std::make_unique<QApplication>(argc, argv);
     }
     if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        destroyWatch_ =
-            std::make_unique<X11DestroyWatch>([this](uintptr_t id) { windowDestroyed(id); });
+        destroyWatch_ = std::make_unique<X11DestroyWatch>(
+            [this](uintptr_t id, bool destroyed) { windowGone(id, destroyed); });
     }
     if (host) attachToHost(*host);
 }
 
-void QtPlatform::windowDestroyed(uintptr_t id) {
+void QtPlatform::windowGone(uintptr_t id, bool destroyed) {
     for (const auto& [name, window] : windows_) {
         if (window->internalWinId() != id) continue;
+        // The show unmapped while the program still shows it: another client took it away.
+        // A dialog may be unmapped by a window manager that minimises it.
+        const bool show = window->style() == WindowStyle::FullScreen && window->isVisible();
+        if (!destroyed && !show) continue;
         // Nothing of the window is left to close: the close events, then the end the event
         // loop would reach once its last window closed.
         window->raiseOwnEvent(EventKind::QueryUnload);

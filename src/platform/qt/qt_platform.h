@@ -92,7 +92,7 @@ class QtPlatform : public Platform {
     void attachToHost(const HostRequest& request);
     // Another client destroyed the X window `id`: when it was one of the program's windows,
     // the program ends as when that window is closed by the system.
-    void windowDestroyed(uintptr_t id);
+    void windowGone(uintptr_t id, bool destroyed);
     FormWindow& windowFor(std::string_view form) const;
     QWidget& widgetFor(std::string_view form, std::string_view control) const;
 

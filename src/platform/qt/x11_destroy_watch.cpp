@@ -2,12 +2,34 @@
 
 #include <xcb/xcb.h>
 
-#include <QCoreApplication>
+#include <QGuiApplication>
+#include <cstdlib>
 
 namespace pelandra::qt {
 
-X11DestroyWatch::X11DestroyWatch(std::function<void(uintptr_t)> destroyed)
-    : destroyed_(std::move(destroyed)) {
+namespace {
+
+// Whether `window` is unmapped now: an unmap followed by the program's own map (or the
+// server's, after reparenting) is no window gone.
+bool stillUnmapped(uint32_t window) {
+    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    auto* x11 =
+        app == nullptr ? nullptr : app->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 == nullptr) return false;
+    xcb_connection_t* connection = x11->connection();
+    xcb_generic_error_t* error = nullptr;
+    auto* attributes = xcb_get_window_attributes_reply(
+        connection, xcb_get_window_attributes(connection, window), &error);
+    std::free(error);  // destroyed meanwhile: its own notice follows
+    const bool unmapped = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_UNMAPPED;
+    std::free(attributes);
+    return unmapped;
+}
+
+}  // namespace
+
+X11DestroyWatch::X11DestroyWatch(std::function<void(uintptr_t, bool)> gone)
+    : gone_(std::move(gone)) {
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
@@ -20,10 +42,15 @@ X11DestroyWatch::~X11DestroyWatch() {
 bool X11DestroyWatch::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
     if (eventType != "xcb_generic_event_t") return false;
     const auto* event = static_cast<const xcb_generic_event_t*>(message);
+    // A window's own notices, not its parent's about a child.
     if ((event->response_type & 0x7F) == XCB_DESTROY_NOTIFY) {
         const auto* destroy = static_cast<const xcb_destroy_notify_event_t*>(message);
-        // A window's own notice, not its parent's about a child.
-        if (destroy->event == destroy->window) destroyed_(destroy->window);
+        if (destroy->event == destroy->window) gone_(destroy->window, true);
+    } else if ((event->response_type & 0x7F) == XCB_UNMAP_NOTIFY) {
+        const auto* unmap = static_cast<const xcb_unmap_notify_event_t*>(message);
+        if (unmap->event == unmap->window && stillUnmapped(unmap->window)) {
+            gone_(unmap->window, false);
+        }
     }
     return false;
 }

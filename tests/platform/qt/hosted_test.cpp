@@ -69,6 +69,7 @@ constexpr HostRequest window(uint32_t id) {
 }
 constexpr HostRequest kRoot{HostRequest::Kind::Root, 0};
 constexpr HostRequest kNotAWindow{HostRequest::Kind::NotAWindow, 0};
+constexpr HostRequest kBadWindowId{HostRequest::Kind::BadWindowId, 0};
 
 class HostRequestTest : public ::testing::TestWithParam<RequestCase> {};
 
@@ -95,9 +96,11 @@ INSTANTIATE_TEST_SUITE_P(
         RequestCase{"WindowIdArgument", nullptr, {"-window-id", "0x2a"}, window(42)},
         RequestCase{"WindowIdBeforeEnvironment", "7", {"-window-id", "9"}, window(9)},
         RequestCase{"WindowIdBeforeRoot", nullptr, {"-root", "-window-id", "9"}, window(9)},
-        RequestCase{"WindowIdWithoutValue", nullptr, {"-window-id"}, std::nullopt},
-        RequestCase{"BadWindowIdThenRoot", nullptr, {"-window-id", "x", "-root"}, kRoot},
-        RequestCase{"BadWindowIdThenEnvironment", "5", {"-window-id", "x"}, window(5)}),
+        RequestCase{"WindowIdWithoutValue", nullptr, {"-window-id"}, kBadWindowId},
+        RequestCase{"BadWindowIdThenRoot", nullptr, {"-window-id", "x", "-root"}, kBadWindowId},
+        RequestCase{"BadWindowIdThenEnvironment", "5", {"-window-id", "x"}, kBadWindowId},
+        RequestCase{
+            "SecondWindowIdBad", nullptr, {"-window-id", "9", "-window-id", "0"}, kBadWindowId}),
     [](const auto& test) { return std::string(test.param.name); });
 
 // --- How the show is fitted --------------------------------------------------------------

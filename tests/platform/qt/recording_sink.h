@@ -32,6 +32,8 @@ inline const char* kindName(EventKind kind) {
             return "PictureReady";
         case EventKind::HostResized:
             return "HostResized";
+        case EventKind::ScreensChanged:
+            return "ScreensChanged";
     }
     return "?";
 }

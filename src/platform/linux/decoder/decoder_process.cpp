@@ -24,6 +24,19 @@ namespace {
 // Enough for any line the decoder has to say.
 constexpr size_t kMaxNewsBytes = 300;
 
+// A decoder whose exec failed sends its errno alone, a message shorter than any answer;
+// it arrives in the first field of an answer.
+constexpr ssize_t kExecFailureBytes = sizeof(int32_t);
+static_assert(sizeof(DecodeAnswer) > sizeof(int32_t));
+
+ssize_t receive(int socket, DecodeAnswer& answer) {
+    const ssize_t got = recv(socket, &answer, sizeof answer, MSG_DONTWAIT);
+    // A decoder that ended with a request unread resets the connection once; what it sent
+    // before is still there to read.
+    if (got < 0 && errno == ECONNRESET) return recv(socket, &answer, sizeof answer, MSG_DONTWAIT);
+    return got;
+}
+
 size_t bytesFor(QSize size) {
     return size_t(std::max(size.width(), 0)) * size_t(std::max(size.height(), 0)) * 4;
 }
@@ -73,7 +86,7 @@ void DecoderProcess::decode(PictureFile file, std::string path, QSize target, Do
 
 bool DecoderProcess::start(size_t capacity) {
     const int pixels = memfd_create("pelandra-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
-    if (pixels < 0) return false;
+    if (pixels < 0) return cannotStart("shared memory", errno);
     int sockets[2] = {-1, -1};
     void* mapped = MAP_FAILED;
     // Sealed at its size before it is mapped: a decoder that shrank it would otherwise
@@ -87,14 +100,19 @@ bool DecoderProcess::start(size_t capacity) {
     // never the show's own log, which a taken-over decoder could otherwise empty or fill.
     int news[2] = {-1, -1};
     const int nothing = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (mapped == MAP_FAILED || nothing < 0 ||
-        socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0 ||
-        pipe2(news, O_CLOEXEC | O_NONBLOCK) != 0) {
-        for (const int fd : {sockets[0], sockets[1], nothing, pixels}) {
+    const char* failed = mapped == MAP_FAILED ? "shared memory" : nullptr;
+    if (failed == nullptr && nothing < 0) failed = "/dev/null";
+    if (failed == nullptr && socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
+        failed = "socket";
+    }
+    if (failed == nullptr && pipe2(news, O_CLOEXEC | O_NONBLOCK) != 0) failed = "pipe";
+    if (failed != nullptr) {
+        const int error = errno;
+        for (const int fd : {sockets[0], sockets[1], news[0], news[1], nothing, pixels}) {
             if (fd >= 0) ::close(fd);
         }
         if (mapped != MAP_FAILED) munmap(mapped, capacity);
-        return false;
+        return cannotStart(failed, error);
     }
     // Everything the child needs is made before fork: between fork and exec only calls
     // that are safe in a copy of a threaded process are allowed.
@@ -124,8 +142,11 @@ bool DecoderProcess::start(size_t capacity) {
         sigemptyset(&none);
         sigprocmask(SIG_SETMASK, &none, nullptr);
         execv(program_.c_str(), arguments);
+        const int32_t error = errno;
+        send(sockets[1], &error, sizeof error, MSG_NOSIGNAL);
         _exit(127);
     }
+    const int forkError = errno;
     ::close(sockets[1]);
     ::close(pixels);  // the mapping stays
     ::close(nothing);
@@ -134,7 +155,7 @@ bool DecoderProcess::start(size_t capacity) {
         ::close(sockets[0]);
         ::close(news[0]);
         munmap(mapped, capacity);
-        return false;
+        return cannotStart("process", forkError);
     }
     news_ = news[0];
     pid_ = child;
@@ -216,6 +237,7 @@ void DecoderProcess::sendCurrent() {
             deadline_.start(timeLimit_);
             return;
         }
+        readExecFailure();
         stop();
     }
     finishSoon(RuntimeError::invalidPicture());
@@ -252,10 +274,28 @@ void DecoderProcess::relayNews() {
     std::fprintf(stderr, "pelandra-saver: picture decoder: %s\n", line.c_str());
 }
 
+// A decoder gone before its request arrived may have left why it could not start.
+void DecoderProcess::readExecFailure() {
+    DecodeAnswer answer;
+    const ssize_t got = receive(socket_, answer);
+    if (got == kExecFailureBytes) cannotStart(program_.c_str(), answer.status);
+}
+
+bool DecoderProcess::cannotStart(const char* what, int error) {
+    if (!toldWhy_) {
+        std::fprintf(stderr, "pelandra-saver: the picture decoder could not start (%s: %s)\n", what,
+                     std::strerror(error));
+        std::fflush(stderr);
+    }
+    toldWhy_ = true;
+    return false;
+}
+
 void DecoderProcess::onAnswer() {
     DecodeAnswer answer;
-    const ssize_t got = recv(socket_, &answer, sizeof answer, MSG_DONTWAIT);
+    const ssize_t got = receive(socket_, answer);
     if (got < 0 && (errno == EAGAIN || errno == EINTR)) return;
+    if (got == kExecFailureBytes) cannotStart(program_.c_str(), answer.status);
     relayNews();
     // Nothing (the decoder died), a broken message, or an answer nobody asked for.
     if (got != ssize_t(sizeof answer) || !current_) {

@@ -57,6 +57,9 @@ class DecoderProcess : public QObject {
     };
 
     bool start(size_t capacity);
+    // Says once on standard error why no decoder runs (`what` failed with `error`).
+    bool cannotStart(const char* what, int error);
+    void readExecFailure();
     void stop();
     void sendCurrent();
     bool sendCurrent(const Job& job);
@@ -82,6 +85,7 @@ class DecoderProcess : public QObject {
     std::optional<Job> current_;
     std::optional<Job> waiting_;
     uint64_t serials_ = 0;
+    bool toldWhy_ = false;
 };
 
 }  // namespace pelandra::decoder

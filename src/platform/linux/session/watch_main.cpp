@@ -7,6 +7,7 @@
 
 #include "platform/linux/session/idle_source.h"
 #include "platform/linux/session/other_savers.h"
+#include "platform/linux/session/program_path.h"
 #include "platform/linux/settings_file/ini_settings.h"
 #include "watch/watcher.h"
 
@@ -23,7 +24,8 @@ void say(const std::string& line) {
 // child process of this same program.
 class SessionPort : public watch::WatchPort {
   public:
-    explicit SessionPort(IdleSource& source) : source_(source) {
+    SessionPort(IdleSource& source, const QString& invokedAs)
+        : source_(source), program_(invokedAs) {
         // Tests shorten a minute to this many milliseconds.
         const int shortMinute = qEnvironmentVariableIntValue("PELANDRA_WATCH_MINUTE_MS");
         if (shortMinute > 0) minuteMs_ = uint32_t(shortMinute);
@@ -50,7 +52,7 @@ class SessionPort : public watch::WatchPort {
     }
 
     bool startShow() override {
-        show_.start(QCoreApplication::applicationFilePath(), {});
+        show_.start(program_.now(), {});
         return show_.waitForStarted();
     }
 
@@ -58,6 +60,7 @@ class SessionPort : public watch::WatchPort {
 
   private:
     IdleSource& source_;
+    ProgramPath program_;
     QProcess show_;
     watch::Watcher* watcher_ = nullptr;
     uint32_t minuteMs_ = 60'000;
@@ -89,7 +92,7 @@ std::optional<int> watchMain(int argc, char** argv) {
             "no GNOME idle monitor, no X server); not watching");
         return 1;
     }
-    SessionPort port(*source);
+    SessionPort port(*source, QString::fromLocal8Bit(argv[0]));
     watch::Watcher watcher(port);
     port.attach(watcher);
     say(std::string("pelandra-saver: watching for idle through ") + source->name());
