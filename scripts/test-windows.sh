@@ -109,4 +109,12 @@ for preset in win32 win64; do
     wineserver -w
 done
 
+# The 64-bit .scr at 100 %, 150 % and 200 % display scale, on a screen of its own.
+while IFS= read -r line; do
+    case "$line" in
+        PASS:*) pass "win64 ${line#PASS: }" ;;
+        FAIL:*) fail "win64 ${line#FAIL: }" ;;
+    esac
+done < <(bash tests/e2e/wine/dpi_e2e.sh "$root/build/win64" "$root/build/win64/wine-dpi" 2>&1)
+
 finish
