@@ -14,6 +14,7 @@ Function fromUser32(const char* name) {
 
 using GetDpiForWindowCall = UINT(WINAPI*)(HWND);
 using AdjustWindowRectExForDpiCall = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using GetSystemMetricsForDpiCall = int(WINAPI*)(int, UINT);
 
 }  // namespace
 
@@ -36,6 +37,12 @@ void adjustFrameForDpi(RECT& frame, DWORD style, DWORD exStyle, UINT dpi) {
     if (!adjustForDpi || !adjustForDpi(&frame, style, FALSE, exStyle, dpi)) {
         AdjustWindowRectEx(&frame, style, FALSE, exStyle);
     }
+}
+
+int systemMetricForDpi(int index, UINT dpi) {
+    static const auto metricForDpi =
+        fromUser32<GetSystemMetricsForDpiCall>("GetSystemMetricsForDpi");
+    return metricForDpi ? metricForDpi(index, dpi) : GetSystemMetrics(index);
 }
 
 }  // namespace pelandra::win32

@@ -20,5 +20,7 @@ UINT dpiOf(HWND hwnd);
 // AdjustWindowRectEx for a window at `dpi` (its non-client parts at the system's DPI
 // where Windows cannot draw them at another).
 void adjustFrameForDpi(RECT& frame, DWORD style, DWORD exStyle, UINT dpi);
+// GetSystemMetrics at `dpi` (at the system's where Windows cannot tell).
+int systemMetricForDpi(int index, UINT dpi);
 
 }  // namespace pelandra::win32

@@ -106,14 +106,18 @@ RECT FormWindow::centredFrame(LONG clientWidth, LONG clientHeight) const {
 void FormWindow::loadIcons() {
     const int icon = iconAsset(design_.icon);
     if (!icon) return;
-    bigIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXICON),
-                                                 GetSystemMetrics(SM_CYICON), 0)));
-    smallIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), 0)));
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    // At the window's DPI; the icons replaced go once the window has let go of them.
+    const auto load = [&](int width, int height) {
+        return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
+                                             systemMetricForDpi(width, dpi_),
+                                             systemMetricForDpi(height, dpi_), 0));
+    };
+    const HICON big = load(SM_CXICON, SM_CYICON);
+    const HICON little = load(SM_CXSMICON, SM_CYSMICON);
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+    bigIcon_.reset(big);
+    smallIcon_.reset(little);
 }
 
 // --- Operations the core asks for -----------------------------------------------------
@@ -165,6 +169,7 @@ void FormWindow::dpiChanged(UINT dpi, const RECT& suggested) {
                      suggested.right - suggested.left, suggested.bottom - suggested.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
     }
+    loadIcons();
     relayout();
 }
 
