@@ -123,11 +123,10 @@ void FormWindow::createControl(Control& control) {
 
 void FormWindow::loadDesignPicture(Control& control) {
     // Decoded for the control's size in pixels, unless the core has shown another.
-    if (control.design->picture.empty() || (control.picture && !control.designPicture)) return;
+    if (control.design->picture.empty() || control.pictureFromCore) return;
     const auto bytes = pictureAsset(instance_, control.design->picture);
     if (bytes.empty()) return;
     control.picture = decodePictureBytes(bytes.data(), bytes.size(), fitFor(control));
-    control.designPicture = true;
     InvalidateRect(control.hwnd, nullptr, FALSE);
 }
 

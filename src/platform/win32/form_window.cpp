@@ -275,7 +275,7 @@ void FormWindow::setPicture(std::string_view control, std::shared_ptr<const Pict
     Control* target = find(control);
     if (!target || !target->hwnd) throw RuntimeError::invalidArgument();
     target->picture = std::move(picture);
-    target->designPicture = false;
+    target->pictureFromCore = true;
     InvalidateRect(target->hwnd, nullptr, FALSE);
 }
 

@@ -87,8 +87,8 @@ class FormWindow {
         HFONT font = nullptr;  // one of the window's fonts_
         Brush brush;
         std::shared_ptr<const Picture> picture;
-        bool designPicture = false;  // `picture` is the design's, not one the core gave
-        POINT lastPointer{};         // where the pointer was at the last counted move
+        bool pictureFromCore = false;  // the core has shown a picture here: not the design's
+        POINT lastPointer{};           // where the pointer was at the last counted move
         bool buttonDown = false;
         int pressedArrow = -1;  // spin: 0 left, 1 right, -1 none
     };
