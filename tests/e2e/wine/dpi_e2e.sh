@@ -2,15 +2,16 @@
 # The 64-bit PelandraOmnarium.scr at 100 %, 150 % and 200 % display scale (LogPixels 96, 144,
 # 192) on a 1600 x 1200 virtual screen of its own, one table row per scale: where the photo
 # frame is in device pixels, a photo of one-pixel detail shown pixel for pixel, a key ending
-# the show, the dialog's client area and its controls' places, the preview in its host.
-# Usage: dpi_e2e.sh <win64 build dir> <work dir>. Needs WINEPREFIX (a 64-bit prefix).
+# the show, the dialog's client area and its controls' places.
+# Usage: dpi_e2e.sh <win64 build dir> <work dir>. Needs WINEPREFIX (a 64-bit prefix); WINE
+# names the 64-bit loader (default: /usr/lib/wine/wine64).
 # Prints "PASS: ..." / "FAIL: ..." per case; exits non-zero when any case failed.
 set -uo pipefail
 
 build=$1
 work=$2
 scr="$build/PelandraOmnarium.scr"
-wine=${WINE64:-/usr/lib/wine/wine64}
+wine=${WINE:-/usr/lib/wine/wine64}
 wineserver=${WINESERVER:-wineserver}
 export WINELOADER=$wine
 desktop='HKCU\Control Panel\Desktop'
@@ -37,7 +38,6 @@ wait_for_exit() {
 }
 
 mkdir -p "$work"
-rm -f "$work"/*.png "$work"/*.log
 
 # --- A screen of its own, and the scale as it was before -----------------------------------
 "$wineserver" -k >/dev/null 2>&1
@@ -149,11 +149,6 @@ while read -r dpi frame client label help; do
         fail "$dpi DPI: the dialog's client area $shown_client, label $shown_label, Help $shown_help; expected $client, $label, $help ($work/dialog-$dpi.png)"
     fi
 
-    if timeout 60 "$wine" "$build/preview_host.exe" "$(windows_path "$scr")" >"$work/preview-$dpi.log" 2>&1; then
-        pass "$dpi DPI: /p draws inside its host"
-    else
-        fail "$dpi DPI: /p: $(grep FAILED "$work/preview-$dpi.log" | tr '\n' ' ')"
-    fi
 done <<'TABLE'
 96  777x473+412+101   415x296 120,16,353,41 264,248,385,273
 144 1166x710+217+152  623x444 180,24,530,62 396,372,578,410

@@ -1,15 +1,14 @@
 // Tells where a program's window and its controls are, as Windows itself places them: waits
-// for a top-level window titled exactly as asked, then prints its client area and the place
-// of every control on it, in pixels from the client area's top-left corner:
+// up to 30 seconds for a shown top-level window titled exactly as asked, then prints its
+// client area and the place of every control on it, in pixels from the client area's
+// top-left corner:
 //   client <width> <height>
 //   <class> "<text>" <left> <top> <right> <bottom>
-// Usage: window_places <title> [seconds to wait, 30]. Exit status 1 when no such window came.
+// Usage: window_places <title>. Exit status 1 when no such window was shown.
 // (Under Wine every program is given real pixels, so this one needs no DPI awareness.)
 #include <windows.h>
 
 #include <cstdio>
-#include <cwchar>
-#include <string>
 
 namespace {
 
@@ -30,16 +29,16 @@ BOOL CALLBACK printControl(HWND control, LPARAM window) {
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) {
-        std::printf("usage: window_places <title> [seconds]\n");
+        std::printf("usage: window_places <title>\n");
         return 2;
     }
-    const int seconds = argc > 2 ? std::wcstol(argv[2], nullptr, 10) : 30;
+    // Shown only once it is built, controls and all.
     HWND window = nullptr;
-    for (int tries = 0; tries < seconds * 10 && !window; ++tries) {
+    for (int tries = 0; tries < 300 && !(window && IsWindowVisible(window)); ++tries) {
+        Sleep(100);
         window = FindWindowW(nullptr, argv[1]);
-        if (!window) Sleep(100);
     }
-    if (!window) return 1;
+    if (!window || !IsWindowVisible(window)) return 1;
     RECT client{};
     GetClientRect(window, &client);
     std::printf("client %ld %ld\n", client.right, client.bottom);
