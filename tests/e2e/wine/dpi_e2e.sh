@@ -2,7 +2,7 @@
 # The 64-bit PelandraOmnarium.scr at 100 %, 150 % and 200 % display scale (LogPixels 96, 144,
 # 192) on a 1600 x 1200 virtual screen of its own, one table row per scale: where the photo
 # frame is in device pixels, a photo of one-pixel detail shown pixel for pixel, a key ending
-# the show, the dialog's client area and its controls' places.
+# the show, the dialog's client area and its controls' places, the preview inside its host.
 # Usage: dpi_e2e.sh <win64 build dir> <work dir>. Needs WINEPREFIX (a 64-bit prefix); WINE
 # names the 64-bit loader (default: /usr/lib/wine/wine64).
 # Prints "PASS: ..." / "FAIL: ..." per case; exits non-zero when any case failed.
@@ -147,6 +147,12 @@ while read -r dpi frame client label help; do
         pass "$dpi DPI: the dialog's client area is $client, its label and Help button in place"
     else
         fail "$dpi DPI: the dialog's client area $shown_client, label $shown_label, Help $shown_help; expected $client, $label, $help ($work/dialog-$dpi.png)"
+    fi
+
+    if timeout 60 "$wine" "$build/preview_host.exe" "$(windows_path "$scr")" >"$work/preview-$dpi.log" 2>&1; then
+        pass "$dpi DPI: /p draws inside its host, fitted at the host's DPI"
+    else
+        fail "$dpi DPI: /p: $(grep FAILED "$work/preview-$dpi.log" | tr '\n' ' ')"
     fi
 
 done <<'TABLE'
