@@ -22,26 +22,20 @@ pass() { echo "PASS: $*"; }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 windows_path() { echo "Z:${1//\//\\}"; }
 set_setting() { "$wine" reg add "$key" /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1; }
-
-# Waits up to $2 seconds for process $1 to end; its exit status is left in $ended_status.
-wait_for_exit() {
-    local pid=$1 seconds=$2
-    for _ in $(seq $((seconds * 5))); do
-        if ! kill -0 "$pid" 2>/dev/null; then
-            wait "$pid"
-            ended_status=$?
-            return 0
-        fi
+set_dpi() { "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1; }
+restart_wine() { "$wineserver" -k >/dev/null 2>&1; "$wineserver" -w; }
+# True when process $1 ends, with status 0, within 15 seconds.
+ends_well() {
+    for _ in $(seq 75); do
+        kill -0 "$1" 2>/dev/null || { wait "$1"; return; }
         sleep 0.2
     done
     return 1
 }
 
+# --- A screen of its own; the scale as it was is put back at the end -----------------------
 mkdir -p "$work"
-
-# --- A screen of its own, and the scale as it was before -----------------------------------
-"$wineserver" -k >/dev/null 2>&1
-"$wineserver" -w
+restart_wine
 Xvfb -displayfd 1 -screen 0 1600x1200x24 -nolisten tcp >"$work/display" 2>/dev/null &
 xvfb_pid=$!
 for _ in $(seq 100); do
@@ -57,12 +51,11 @@ before=$("$wine" reg query "$desktop" /v LogPixels 2>/dev/null | tr -d '\r' |
     awk '$1 == "LogPixels" { print $3 }')
 cleanup() {
     if [ -n "$before" ]; then
-        "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d "$((before))" /f >/dev/null 2>&1
+        set_dpi "$((before))"
     else
         "$wine" reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
     fi
-    "$wineserver" -k >/dev/null 2>&1
-    "$wineserver" -w
+    restart_wine
     kill "$xvfb_pid" 2>/dev/null
 }
 trap cleanup EXIT
@@ -83,17 +76,15 @@ set_setting Interval 1
 # one at 200 %, so only there the column is not lowered), the dialog's client area, and the
 # places (left,top,right,bottom) of "The Pelandra Omnarium" label and the Help button in it.
 while read -r dpi frame client label help; do
-    "$wine" reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
-    "$wineserver" -k >/dev/null 2>&1
-    "$wineserver" -w
+    set_dpi "$dpi"
+    restart_wine
 
     # A photo exactly the frame's size: a 6-pixel green border around a checkerboard of
     # single pixels, which any stretch of the picture would blur to grey.
-    size=${frame%%+*}
-    width=${size%x*} height=${size#*x}
-    rm -f "$photos"/*
-    convert -size "$((width - 12))x$((height - 12))" pattern:gray50 -type TrueColor \
-        "$work/checker-$dpi.png"
+    size=${frame%%+*} && width=${size%x*} && height=${size#*x}
+    left=${frame#*+} && left=${left%+*} && top=${frame##*+}
+    detail="$((width - 12))x$((height - 12))"
+    convert -size "$detail" pattern:gray50 -type TrueColor "$work/checker-$dpi.png"
     convert "$work/checker-$dpi.png" -bordercolor lime -border 6 "$photos/57CHECK.PNG"
 
     "$wine" "$scr" /s >"$work/show-$dpi.log" 2>&1 &
@@ -103,24 +94,20 @@ while read -r dpi frame client label help; do
         sleep 0.2
     done); then
         sleep 2.5  # past the first tick
-        import -window root "$work/show-$dpi.png"
-        drawn=$(convert "$work/show-$dpi.png" -fill black +opaque lime -trim -format '%wx%h%O' info:)
+        shot="$work/show-$dpi.png"
+        import -window root "$shot"
+        drawn=$(convert "$shot" -fill black +opaque lime -trim -format '%wx%h%O' info:)
         [ "$drawn" = "$frame" ] && pass "$dpi DPI: the photo frame is $frame" ||
-            fail "$dpi DPI: the photo frame is '$drawn', expected $frame ($work/show-$dpi.png)"
-        left=${frame#*+} && left=${left%+*} && top=${frame##*+}
-        convert "$work/show-$dpi.png" -crop "$((width - 12))x$((height - 12))+$((left + 6))+$((top + 6))" \
-            +repage "$work/detail-$dpi.png"
+            fail "$dpi DPI: the photo frame is '$drawn', expected $frame ($shot)"
+        convert "$shot" -crop "$detail+$((left + 6))+$((top + 6))" +repage "$work/detail-$dpi.png"
         differing=$(compare -metric AE "$work/detail-$dpi.png" "$work/checker-$dpi.png" null: 2>&1)
         [ "$differing" = "0" ] && pass "$dpi DPI: one-pixel detail is shown pixel for pixel" ||
-            fail "$dpi DPI: $differing pixels of the checkerboard differ ($work/show-$dpi.png)"
+            fail "$dpi DPI: $differing pixels of the checkerboard differ ($shot)"
         xdotool windowfocus "$id" 2>/dev/null
         sleep 0.3
         xdotool key space
-        if wait_for_exit "$show_pid" 15 && [ "$ended_status" -eq 0 ]; then
-            pass "$dpi DPI: a key ends the show"
-        else
+        ends_well "$show_pid" && pass "$dpi DPI: a key ends the show" ||
             fail "$dpi DPI: a key did not end the show"
-        fi
     else
         fail "$dpi DPI: /s opened no window"
     fi
@@ -129,32 +116,22 @@ while read -r dpi frame client label help; do
 
     "$wine" "$scr" /c >"$work/dialog-$dpi.log" 2>&1 &
     dialog_pid=$!
-    "$wine" "$build/window_places.exe" "Screen Saver Settings" 2>/dev/null | tr -d '\r' \
-        >"$work/dialog-$dpi.places"
-    sleep 0.5
+    places="$work/dialog-$dpi.places"
+    "$wine" "$build/window_places.exe" "Screen Saver Settings" 2>/dev/null | tr -d '\r' >"$places"
     import -window root "$work/dialog-$dpi.png"
     kill "$dialog_pid" 2>/dev/null
     wait "$dialog_pid" 2>/dev/null
-    # window_places prints each control as: class "text" left top right bottom
-    place_of() {
-        awk -F'"' -v text="$1" '$2 == text { split($3, at, " "); print at[1] "," at[2] "," at[3] "," at[4]; exit }' \
-            "$work/dialog-$dpi.places"
-    }
-    shown_client=$(awk '$1 == "client" { print $2 "x" $3 }' "$work/dialog-$dpi.places")
-    shown_label=$(place_of "The Pelandra Omnarium")
-    shown_help=$(place_of Help)
-    if [ "$shown_client" = "$client" ] && [ "$shown_label" = "$label" ] && [ "$shown_help" = "$help" ]; then
-        pass "$dpi DPI: the dialog's client area is $client, its label and Help button in place"
-    else
-        fail "$dpi DPI: the dialog's client area $shown_client, label $shown_label, Help $shown_help; expected $client, $label, $help ($work/dialog-$dpi.png)"
-    fi
+    shown="$(sed -n 's/^client //p' "$places") $(sed -n 's/^[^"]*"The Pelandra Omnarium" //p' "$places")"
+    shown="$shown $(sed -n 's/^[^"]*"Help" //p' "$places")"
+    [ "$shown" = "$client $label $help" ] &&
+        pass "$dpi DPI: the dialog's client area is $client, its label and Help button in place" ||
+        fail "$dpi DPI: the dialog's client area, label and Help: '$shown', expected '$client $label $help'"
 
     if timeout 60 "$wine" "$build/preview_host.exe" "$(windows_path "$scr")" >"$work/preview-$dpi.log" 2>&1; then
         pass "$dpi DPI: /p draws inside its host, fitted at the host's DPI"
     else
         fail "$dpi DPI: /p: $(grep FAILED "$work/preview-$dpi.log" | tr '\n' ' ')"
     fi
-
 done <<'TABLE'
 96  777x473+412+101   415x296 120,16,353,41 264,248,385,273
 144 1166x710+217+152  623x444 180,24,530,62 396,372,578,410

@@ -2,8 +2,8 @@
 // up to 30 seconds for a shown top-level window titled exactly as asked, then prints its
 // client area and the place of every control on it, in pixels from the client area's
 // top-left corner:
-//   client <width> <height>
-//   <class> "<text>" <left> <top> <right> <bottom>
+//   client <width>x<height>
+//   <class> "<text>" <left>,<top>,<right>,<bottom>
 // Usage: window_places <title>. Exit status 1 when no such window was shown.
 // (Under Wine every program is given real pixels, so this one needs no DPI awareness.)
 #include <windows.h>
@@ -20,7 +20,7 @@ BOOL CALLBACK printControl(HWND control, LPARAM window) {
     RECT place{};
     GetWindowRect(control, &place);
     MapWindowPoints(nullptr, reinterpret_cast<HWND>(window), reinterpret_cast<POINT*>(&place), 2);
-    std::printf("%ls \"%ls\" %ld %ld %ld %ld\n", name, text, place.left, place.top, place.right,
+    std::printf("%ls \"%ls\" %ld,%ld,%ld,%ld\n", name, text, place.left, place.top, place.right,
                 place.bottom);
     return TRUE;
 }
@@ -41,7 +41,7 @@ int wmain(int argc, wchar_t** argv) {
     if (!window || !IsWindowVisible(window)) return 1;
     RECT client{};
     GetClientRect(window, &client);
-    std::printf("client %ld %ld\n", client.right, client.bottom);
+    std::printf("client %ldx%ld\n", client.right, client.bottom);
     EnumChildWindows(window, printControl, reinterpret_cast<LPARAM>(window));
     return 0;
 }
