@@ -122,8 +122,9 @@ void FormWindow::createControl(Control& control) {
 }
 
 void FormWindow::loadDesignPicture(Control& control) {
-    // Decoded for the control's size in pixels, unless the core has shown another.
-    if (control.design->picture.empty() || control.pictureFromCore) return;
+    // Decoded for the control's size in pixels (again when the DPI changes), unless the
+    // core has shown another picture there.
+    if (!control.hwnd || control.design->picture.empty() || control.pictureFromCore) return;
     const auto bytes = pictureAsset(instance_, control.design->picture);
     if (bytes.empty()) return;
     control.picture = decodePictureBytes(bytes.data(), bytes.size(), fitFor(control));

@@ -171,6 +171,7 @@ void FormWindow::dpiChanged(UINT dpi, const RECT& suggested) {
     }
     loadIcons();
     relayout();
+    for (const auto& control : controls_) loadDesignPicture(*control);
 }
 
 SIZE FormWindow::frameSizeAt(UINT dpi) const {
@@ -196,7 +197,6 @@ void FormWindow::relayout() {
         const RECT place = placeOf(*control);
         MoveWindow(control->hwnd, place.left, place.top, place.right - place.left,
                    place.bottom - place.top, TRUE);
-        loadDesignPicture(*control);
     }
     applyFonts();
     if (notice_) {

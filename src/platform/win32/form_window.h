@@ -103,7 +103,7 @@ class FormWindow {
     void loadIcons();
     // A dialog's frame for a client area of that many pixels, centred on the work area.
     RECT centredFrame(LONG clientWidth, LONG clientHeight) const;
-    // Every control placed, its font made and its design picture decoded again.
+    // Every control placed and its font made again.
     void relayout();
 
     // Building (form_controls.cpp).
