@@ -58,7 +58,8 @@ class FormWindow {
     // The window's monitor now has `dpi` (WM_DPICHANGED): it takes `suggested` (a
     // full-screen window the whole screen) and lays itself out again at that DPI.
     void dpiChanged(UINT dpi, const RECT& suggested);
-    // The window's size at `dpi` (WM_GETDPISCALEDSIZE): its client area as designed.
+    // The window's size at `dpi` (WM_GETDPISCALEDSIZE): its client area as designed (one
+    // the user resized: the same size in design pixels).
     SIZE frameSizeAt(UINT dpi) const;
     // A message over the window at `where`; empty removes it.
     void showNotice(TextView text, const Twips& where);

@@ -135,8 +135,9 @@ TEST_F(Forms, MovedToAMonitorOfAnotherDpiTheyAreLaidOutAgainAtIt) {
         LONG label7Height;  // 12 points
         SIZE photo;         // Image1 of the show window
     } cases[] = {
-        {192, {830, 592}, {528, 496, 770, 546}, -32, {1554, 946}},
+        // Small enough for the 800 x 600 test screen, which a larger window may not pass.
         {144, {623, 444}, {396, 372, 578, 410}, -24, {1166, 710}},
+        {120, {519, 370}, {330, 310, 481, 341}, -20, {971, 591}},
         {96, {415, 296}, {264, 248, 385, 273}, -16, {777, 473}},
     };
     auto dialog = build(dialog::settingsDesign());
