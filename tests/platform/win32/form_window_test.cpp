@@ -57,6 +57,13 @@ LPARAM clientPoint(HWND hwnd, POINT screen) {
 class Forms : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { FormWindow::registerClasses(GetModuleHandleW(nullptr)); }
+    void SetUp() override {
+        // Wine asks the X server where the pointer is only now and then; put it where Wine
+        // thinks it is, so that a still pointer reads the same all through a test.
+        POINT at{};
+        GetCursorPos(&at);
+        SetCursorPos(at.x, at.y);
+    }
     std::unique_ptr<FormWindow> build(const FormDesign& design, HWND preview = nullptr) {
         return std::make_unique<FormWindow>(design, sink, GetModuleHandleW(nullptr), preview,
                                             [this] { ++destroyed; });
@@ -125,7 +132,7 @@ TEST_F(Forms, FontsByTheirOwnNamesAtTheirPointSizes) {
     }
 }
 
-TEST_F(Forms, MovedToAMonitorOfAnotherDpiTheyAreLaidOutAgainAtIt) {
+TEST_F(Forms, MovedToAMonitorOfAnotherDpiTheDialogIsLaidOutAgainAtIt) {
     // What Windows sends as a window moves between monitors: first the size it wants at the
     // new DPI, then the DPI with the rectangle to take.
     const struct {
@@ -133,15 +140,13 @@ TEST_F(Forms, MovedToAMonitorOfAnotherDpiTheyAreLaidOutAgainAtIt) {
         SIZE client;
         RECT help;          // SSCommand5 in the panel
         LONG label7Height;  // 12 points
-        SIZE photo;         // Image1 of the show window
     } cases[] = {
         // Small enough for the 800 x 600 test screen, which a larger window may not pass.
-        {144, {623, 444}, {396, 372, 578, 410}, -24, {1166, 710}},
-        {120, {519, 370}, {330, 310, 481, 341}, -20, {971, 591}},
-        {96, {415, 296}, {264, 248, 385, 273}, -16, {777, 473}},
+        {144, {623, 444}, {396, 372, 578, 410}, -24},
+        {120, {519, 370}, {330, 310, 481, 341}, -20},
+        {96, {415, 296}, {264, 248, 385, 273}, -16},
     };
     auto dialog = build(dialog::settingsDesign());
-    auto show = build(show::form1Design());
     const auto style = DWORD(GetWindowLongPtrW(dialog->hwnd(), GWL_STYLE));
     const auto exStyle = DWORD(GetWindowLongPtrW(dialog->hwnd(), GWL_EXSTYLE));
     for (const auto& c : cases) {
@@ -174,12 +179,6 @@ TEST_F(Forms, MovedToAMonitorOfAnotherDpiTheyAreLaidOutAgainAtIt) {
                        SendMessageW(dialog->controlWindow("Label7"), WM_GETFONT, 0, 0)),
                    sizeof(font), &font);
         EXPECT_EQ(font.lfHeight, c.label7Height) << c.dpi;
-
-        SendMessageW(show->hwnd(), kDpiChangedMessage, MAKEWPARAM(c.dpi, c.dpi),
-                     reinterpret_cast<LPARAM>(&suggested));
-        const Fit photo = show->pictureFit("Image1");
-        EXPECT_EQ(photo.width, c.photo.cx) << c.dpi;
-        EXPECT_EQ(photo.height, c.photo.cy) << c.dpi;
     }
 }
 
