@@ -152,4 +152,12 @@ if [ "${#presets[@]}" -eq 1 ]; then
     echo "SKIP: win32 run-time tests ($skipped: unit, backend, registry, end to end, preview host): this kernel cannot start 32-bit programs ($why); the 32-bit .scr was built and checked as a file"
 fi
 
+# The 64-bit .scr at 100 %, 150 % and 200 % display scale, on a screen of its own.
+while IFS= read -r line; do
+    case "$line" in
+        PASS:*) pass "win64 ${line#PASS: }" ;;
+        FAIL:*) fail "win64 ${line#FAIL: }" ;;
+    esac
+done < <(WINE=$wine64 WINELOADER=$wine64 bash tests/e2e/wine/dpi_e2e.sh "$root/build/win64" "$root/build/win64/wine-dpi" 2>&1)
+
 finish

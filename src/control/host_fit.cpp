@@ -41,6 +41,14 @@ PixelRect fitRect(const PixelRect& layout, const HostFit& fit, bool onWindow) {
     return fitted;
 }
 
+HostFit atScale(const HostFit& fit, double scale) {
+    const auto grown = [scale](int32_t length) { return int32_t(std::lround(length * scale)); };
+    return {fit.scale,
+            grown(fit.offsetX),
+            grown(fit.offsetY),
+            {grown(fit.area.width), grown(fit.area.height)}};
+}
+
 Twips noticePlace(const Twips& area) {
     const float width = area.width * 3 / 4;
     const float height = area.height / 3;

@@ -26,6 +26,10 @@ HostFit fitInto(HostSize layout, HostSize area);
 PixelRect fitRect(const PixelRect& layout, const HostFit& fit, bool onWindow);
 int32_t fitLength(int32_t layout, const HostFit& fit);
 
+// The same fit for a layout in a screen's own pixels, `scale` of them to a design pixel
+// (pixel_geometry.h): the shrink is unchanged, the offset and the area grow with the scale.
+HostFit atScale(const HostFit& fit, double scale);
+
 // Where a message in place of a box goes: centred on `area` (the photo frame), three
 // quarters of its width and a third of its height.
 Twips noticePlace(const Twips& area);

@@ -5,13 +5,13 @@
 
 namespace pelandra {
 
-int32_t pixelsOf(float twips) {
-    return int32_t(std::lround(double(twips) / kTwipsPerPixel));
+int32_t pixelsOf(float twips, double scale) {
+    return int32_t(std::lround(double(twips) * scale / kTwipsPerPixel));
 }
 
-PixelRect pixelsOf(const Twips& where) {
-    return {pixelsOf(where.left), pixelsOf(where.top), pixelsOf(where.width),
-            pixelsOf(where.height)};
+PixelRect pixelsOf(const Twips& where, double scale) {
+    return {pixelsOf(where.left, scale), pixelsOf(where.top, scale), pixelsOf(where.width, scale),
+            pixelsOf(where.height, scale)};
 }
 
 int32_t fontPixelHeight(float points, double scale) {

@@ -79,6 +79,10 @@ TEST(HostFit, ScalesEdgesSoNeighboursStayFlush) {
     EXPECT_EQ(frame.top + frame.height, caption.top);
     EXPECT_EQ(frame, (PixelRect{82, 0, 317, 196}));
     EXPECT_EQ(fitRect({8, 8, 777, 473}, fit, false), (PixelRect{3, 3, 311, 189}));  // no offset
+    // On a screen of two pixels a design pixel, the same fit covers twice the pixels.
+    const HostFit twice = atScale({0.4, 80, 3, {480, 241}}, 2);
+    EXPECT_EQ(twice, (HostFit{0.4, 160, 6, {960, 482}}));
+    EXPECT_EQ(fitRect({8, 0, 1586, 978}, twice, true), (PixelRect{163, 6, 635, 391}));
 }
 
 TEST(HostFit, AMessageSitsInTheMiddleOfThePhotoFrame) {
@@ -141,7 +145,7 @@ TEST_F(HostedShow, IsLaidOutForItsHostAndFittedIntoIt) {
         // Laid out as on a screen of the layout's size: lowered only on other sizes.
         const bool lowered = c.layout.width != 800;
         EXPECT_FLOAT_EQ(host.geometry["Form1.SSPanel1"].top, lowered ? 1400 : 0) << c.name;
-        EXPECT_EQ(fitRect(pixelsOf(host.geometry["Form1.SSPanel1"]), c.fit, true), c.frame)
+        EXPECT_EQ(fitRect(pixelsOf(host.geometry["Form1.SSPanel1"], 1), c.fit, true), c.frame)
             << c.name;
     }
 }

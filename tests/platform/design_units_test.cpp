@@ -10,21 +10,33 @@
 namespace pelandra {
 namespace {
 
-TEST(DesignUnits, TwipsRoundToTheNearestPixel) {
-    const std::pair<float, int32_t> cases[] = {
-        {0, 0}, {15, 1}, {-120, -8}, {52.5f, 4}, {4102.5f, 274}, {-1147.5f, -77}, {11895, 793},
+TEST(DesignUnits, TwipsRoundToTheNearestPixelAtTheScreensScale) {
+    // 15 twips a pixel at 96 DPI (scale 1), 10 at 144 (1.5), 7.5 at 192 (2).
+    const struct {
+        float twips;
+        double scale;
+        int32_t pixels;
+    } cases[] = {
+        {0, 1, 0},         {15, 1, 1},         {-120, 1, -8},    {52.5f, 1, 4},
+        {4102.5f, 1, 274}, {-1147.5f, 1, -77}, {11895, 1, 793},  {11655, 1.5, 1166},
+        {7095, 1.5, 710},  {11655, 2, 1554},   {7095, 2, 946},   {52.5f, 2, 7},
+        {-120, 2, -16},    {6225, 2, 830},     {6225, 1.5, 623}, {15, 1.25, 1},
     };
-    for (const auto& [twips, pixels] : cases) EXPECT_EQ(pixelsOf(twips), pixels) << twips;
-    EXPECT_EQ(pixelsOf(Twips{3120, 3240, 975, 255}), (PixelRect{208, 216, 65, 17}));
+    for (const auto& c : cases) {
+        EXPECT_EQ(pixelsOf(c.twips, c.scale), c.pixels) << c.twips << " x " << c.scale;
+    }
+    EXPECT_EQ(pixelsOf(Twips{3120, 3240, 975, 255}, 1), (PixelRect{208, 216, 65, 17}));
+    EXPECT_EQ(scaleForDpi(144), 1.5);
 }
 
-TEST(DesignUnits, FontsArePointsAtNinetySixPixelsAnInchNeverBelowOne) {
+TEST(DesignUnits, FontsArePointsAtNinetySixPixelsAnInchTimesTheScaleNeverBelowOne) {
     const struct {
         float points;
         double scale;
         int32_t pixels;
     } cases[] = {
-        {8.25f, 1, 11}, {9.75f, 1, 13}, {12, 1, 16}, {9.75f, 0.4, 5}, {8.25f, 0.01, 1},
+        {8.25f, 1, 11},   {9.75f, 1, 13}, {12, 1, 16},      {9.75f, 0.4, 5},
+        {8.25f, 0.01, 1}, {12, 2, 32},    {9.75f, 1.5, 20}, {8.25f, 2, 22},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(fontPixelHeight(c.points, c.scale), c.pixels) << c.points << " x " << c.scale;

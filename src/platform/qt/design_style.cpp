@@ -7,7 +7,8 @@
 namespace pelandra::qt {
 
 QRect pixelRect(const Twips& where) {
-    const PixelRect rect = pixelsOf(where);
+    // Qt draws device-independent pixels at the screen's own scale itself.
+    const PixelRect rect = pixelsOf(where, 1.0);
     return {rect.left, rect.top, rect.width, rect.height};
 }
 

@@ -56,7 +56,7 @@ FormWindow::FormWindow(const FormDesign& design, EventSink& sink)
     palette.setColor(QPalette::Window, colourOf(design.backColour));
     setPalette(palette);
     setAutoFillBackground(true);
-    resize(pixelsOf(design.clientWidth), pixelsOf(design.clientHeight));
+    resize(pixelsOf(design.clientWidth, 1.0), pixelsOf(design.clientHeight, 1.0));
 
     if (style_ == WindowStyle::FullScreen) {
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

@@ -118,11 +118,17 @@ void FormWindow::createControl(Control& control) {
         SendMessageW(control.hwnd, UDM_SETRANGE32, 0, 2);
         SendMessageW(control.hwnd, UDM_SETPOS32, 0, 1);
     }
-    if (!design.picture.empty()) {
-        const auto bytes = pictureAsset(instance_, design.picture);
-        if (!bytes.empty())
-            control.picture = decodePictureBytes(bytes.data(), bytes.size(), fitFor(control));
-    }
+    if (!design.picture.empty()) loadDesignPicture(control);
+}
+
+void FormWindow::loadDesignPicture(Control& control) {
+    // Decoded for the control's size in pixels (again when the DPI changes), unless the
+    // core has shown another picture there.
+    if (!control.hwnd || control.design->picture.empty() || control.pictureFromCore) return;
+    const auto bytes = pictureAsset(instance_, control.design->picture);
+    if (bytes.empty()) return;
+    control.picture = decodePictureBytes(bytes.data(), bytes.size(), fitFor(control));
+    InvalidateRect(control.hwnd, nullptr, FALSE);
 }
 
 void FormWindow::addTooltips() {
@@ -147,7 +153,8 @@ void FormWindow::addTooltips() {
 }
 
 void FormWindow::applyFonts() {
-    // New fonts at the fit's scale; the old ones go once no control uses them.
+    // New fonts at the window's DPI and the fit's scale; the old ones go once no control
+    // uses them.
     std::vector<Font> old = std::move(fonts_);
     fonts_.clear();
     for (const auto& control : controls_) {
@@ -158,7 +165,7 @@ void FormWindow::applyFonts() {
 }
 
 HFONT FormWindow::fontFor(const FontSpec& font) {
-    const int height = -fontPixelHeight(font.points, fit_.scale);
+    const int height = -fontPixelHeight(font.points, fontScale());
     const std::wstring face = wideAscii(font.name);
     Font created(CreateFontW(height, 0, 0, 0, font.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <windowsx.h>
 
+#include "platform/win32/dpi.h"
 #include "platform/win32/form_internals.h"
 
 namespace pelandra::win32 {
@@ -91,6 +92,14 @@ LRESULT FormWindow::onMessage(UINT message, WPARAM w, LPARAM l) {
         case WM_QUERYENDSESSION:
             deliver(name(), EventKind::QueryUnload);
             deliver(name(), EventKind::Unload);
+            return TRUE;
+        case kDpiChangedMessage:
+            if (previewParent_) break;
+            dpiChanged(HIWORD(w), *reinterpret_cast<const RECT*>(l));
+            return 0;
+        case kGetDpiScaledSizeMessage:
+            if (!isDialog()) break;
+            *reinterpret_cast<SIZE*>(l) = frameSizeAt(UINT(w));
             return TRUE;
         case kPictureDecodedMessage:
             if (pictureDecoded_) {

@@ -3,6 +3,7 @@
 #include "control/host_fit.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/assets.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/form_internals.h"
 #include "platform/win32/wide_text.h"
 
@@ -29,7 +30,10 @@ FormWindow::FormWindow(const FormDesign& design, EventSink& sink, HINSTANCE inst
     backBrush_.reset(CreateSolidBrush(colourRef(design.backColour)));
     DWORD style = WS_CLIPCHILDREN;
     DWORD exStyle = 0;
-    RECT frame{0, 0, pixelsOf(design.clientWidth), pixelsOf(design.clientHeight)};
+    // A preview draws at its host's DPI; a window of its own at its monitor's, known once
+    // it exists: until then, the system's.
+    dpi_ = previewParent_ ? dpiOf(previewParent_) : systemDpi();
+    RECT frame{0, 0, pixelsOf(design.clientWidth, scale()), pixelsOf(design.clientHeight, scale())};
     if (previewParent_) {
         style |= WS_CHILD;
         frame = clientOf(previewParent_);
@@ -39,21 +43,22 @@ FormWindow::FormWindow(const FormDesign& design, EventSink& sink, HINSTANCE inst
     } else {
         style |= WS_OVERLAPPEDWINDOW;
         exStyle |= WS_EX_CONTROLPARENT;
-        AdjustWindowRectEx(&frame, style, FALSE, exStyle);
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        const LONG width = frame.right - frame.left;
-        const LONG height = frame.bottom - frame.top;
-        frame.left = work.left + (work.right - work.left - width) / 2;
-        frame.top = work.top + (work.bottom - work.top - height) / 2;
-        frame.right = frame.left + width;
-        frame.bottom = frame.top + height;
+        frame = centredFrame(frame.right, frame.bottom);
     }
     const std::wstring caption = wide(design.caption);
     CreateWindowExW(exStyle, kFormClass, caption.c_str(), style, frame.left, frame.top,
                     frame.right - frame.left, frame.bottom - frame.top, previewParent_, nullptr,
                     instance_, this);
     if (!hwnd_) throw RuntimeError::outOfMemory();
+    if (!previewParent_ && dpiOf(hwnd_) != dpi_) {
+        dpi_ = dpiOf(hwnd_);
+        if (isDialog()) {
+            frame = centredFrame(pixelsOf(design.clientWidth, scale()),
+                                 pixelsOf(design.clientHeight, scale()));
+            SetWindowPos(hwnd_, nullptr, frame.left, frame.top, frame.right - frame.left,
+                         frame.bottom - frame.top, SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
     GetCursorPos(&lastPointer_);
     try {
         createControls();
@@ -85,17 +90,34 @@ void FormWindow::release() {
     smallIcon_.reset();
 }
 
+RECT FormWindow::centredFrame(LONG clientWidth, LONG clientHeight) const {
+    const DWORD style = WS_CLIPCHILDREN | WS_OVERLAPPEDWINDOW;
+    RECT frame{0, 0, clientWidth, clientHeight};
+    adjustFrameForDpi(frame, style, WS_EX_CONTROLPARENT, dpi_);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const LONG width = frame.right - frame.left;
+    const LONG height = frame.bottom - frame.top;
+    const LONG left = work.left + (work.right - work.left - width) / 2;
+    const LONG top = work.top + (work.bottom - work.top - height) / 2;
+    return {left, top, left + width, top + height};
+}
+
 void FormWindow::loadIcons() {
     const int icon = iconAsset(design_.icon);
     if (!icon) return;
-    bigIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
-                                                 GetSystemMetrics(SM_CXICON),
-                                                 GetSystemMetrics(SM_CYICON), 0)));
-    smallIcon_.reset(static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
-                                                   GetSystemMetrics(SM_CXSMICON),
-                                                   GetSystemMetrics(SM_CYSMICON), 0)));
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+    // At the window's DPI; the icons replaced go once the window has let go of them.
+    const auto load = [&](int width, int height) {
+        return static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(icon), IMAGE_ICON,
+                                             systemMetricForDpi(width, dpi_),
+                                             systemMetricForDpi(height, dpi_), 0));
+    };
+    const HICON big = load(SM_CXICON, SM_CYICON);
+    const HICON little = load(SM_CXSMICON, SM_CYSMICON);
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(little));
+    bigIcon_.reset(big);
+    smallIcon_.reset(little);
 }
 
 // --- Operations the core asks for -----------------------------------------------------
@@ -135,6 +157,41 @@ void FormWindow::fitToHost(const HostFit& fit) {
     fit_ = fit;
     const RECT host = clientOf(previewParent_);
     SetWindowPos(hwnd_, nullptr, 0, 0, host.right, host.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    relayout();
+}
+
+void FormWindow::dpiChanged(UINT dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    if (design_.style == WindowStyle::FullScreen) {
+        maximise();  // still the whole screen, in its new pixels
+    } else {
+        SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top,
+                     suggested.right - suggested.left, suggested.bottom - suggested.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    loadIcons();
+    relayout();
+    for (const auto& control : controls_) loadDesignPicture(*control);
+}
+
+SIZE FormWindow::frameSizeAt(UINT dpi) const {
+    // The client area as designed, at the new DPI; one resized by the user keeps its size
+    // in design pixels.
+    const RECT client = clientOf(hwnd_);
+    const bool asDesigned = client.right == pixelsOf(design_.clientWidth, scale()) &&
+                            client.bottom == pixelsOf(design_.clientHeight, scale());
+    const double newScale = scaleForDpi(dpi);
+    RECT frame{0, 0,
+               asDesigned ? pixelsOf(design_.clientWidth, newScale)
+                          : LONG(MulDiv(client.right, int(dpi), int(dpi_))),
+               asDesigned ? pixelsOf(design_.clientHeight, newScale)
+                          : LONG(MulDiv(client.bottom, int(dpi), int(dpi_)))};
+    adjustFrameForDpi(frame, DWORD(GetWindowLongPtrW(hwnd_, GWL_STYLE)),
+                      DWORD(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)), dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+void FormWindow::relayout() {
     for (const auto& control : controls_) {
         if (!control->hwnd) continue;
         const RECT place = placeOf(*control);
@@ -142,7 +199,11 @@ void FormWindow::fitToHost(const HostFit& fit) {
                    place.bottom - place.top, TRUE);
     }
     applyFonts();
-    if (notice_) showNotice(noticeText_, noticeWhere_);
+    if (notice_) {
+        const Text text = noticeText_;
+        showNotice(u"", {});  // made again in the new font
+        showNotice(text, noticeWhere_);
+    }
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
@@ -152,13 +213,13 @@ void FormWindow::showNotice(TextView text, const Twips& where) {
         notice_ = nullptr;
         return;
     }
-    const RECT place = fitted(pixelsOf(where), fit_, true);
+    const RECT place = fitted(pixelsOf(where, scale()), atScale(fit_, scale()), true);
     if (!notice_) {
         notice_ = CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 0, 0, 0,
                                   hwnd_, nullptr, instance_, nullptr);
         if (!notice_) throw RuntimeError::outOfMemory();
         noticeBrush_.reset(CreateSolidBrush(colourRef(kNoticeBack)));
-        noticeFont_.reset(CreateFontW(-fontPixelHeight(kNoticeFont.points, fit_.scale), 0, 0, 0,
+        noticeFont_.reset(CreateFontW(-fontPixelHeight(kNoticeFont.points, fontScale()), 0, 0, 0,
                                       kNoticeFont.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE,
@@ -214,6 +275,7 @@ void FormWindow::setPicture(std::string_view control, std::shared_ptr<const Pict
     Control* target = find(control);
     if (!target || !target->hwnd) throw RuntimeError::invalidArgument();
     target->picture = std::move(picture);
+    target->pictureFromCore = true;
     InvalidateRect(target->hwnd, nullptr, FALSE);
 }
 
@@ -228,8 +290,9 @@ Fit FormWindow::fitFor(const Control& control) const {
 }
 
 bool FormWindow::stretches(const Control& control) const {
-    // A fitted preview shrinks the whole design, its unscaled pictures included.
-    return control.design->stretch || fit_.scale != 1;
+    // A fitted preview shrinks the whole design, and a screen of another DPI grows it, its
+    // unscaled pictures included.
+    return control.design->stretch || fit_.scale != 1 || dpi_ != kDefaultDpi;
 }
 
 // --- Lookup and units -----------------------------------------------------------------
@@ -269,7 +332,7 @@ FormWindow::Control* FormWindow::findId(UINT_PTR id) {
 }
 
 RECT FormWindow::placeOf(const Control& control) const {
-    return fitted(pixelsOf(control.where), fit_, control.onWindow);
+    return fitted(pixelsOf(control.where, scale()), atScale(fit_, scale()), control.onWindow);
 }
 
 }  // namespace pelandra::win32

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/pixel_geometry.h"
 #include "platform/platform.h"
 #include "platform/win32/gdi_objects.h"
 #include "platform/win32/picture_decoder.h"
@@ -35,6 +36,11 @@ class FormWindow {
     std::string_view name() const { return design_.name; }
     HWND hwnd() const { return hwnd_; }
     bool isDialog() const { return design_.style == WindowStyle::Dialog && !previewParent_; }
+    bool isFullScreen() const {
+        return design_.style == WindowStyle::FullScreen && !previewParent_;
+    }
+    // The dots an inch the window is drawn at: its monitor's (a preview: its host's).
+    UINT dpi() const { return dpi_; }
     // The control's own window (nullptr for timers and unknown names).
     HWND controlWindow(std::string_view control) const;
 
@@ -49,6 +55,12 @@ class FormWindow {
     void raiseOwnEvent(EventKind kind, POINT at);
     // A preview: fills the host and draws the layout through `fit`.
     void fitToHost(const HostFit& fit);
+    // The window's monitor now has `dpi` (WM_DPICHANGED): it takes `suggested` (a
+    // full-screen window the whole screen) and lays itself out again at that DPI.
+    void dpiChanged(UINT dpi, const RECT& suggested);
+    // The window's size at `dpi` (WM_GETDPISCALEDSIZE): its client area as designed (one
+    // the user resized: the same size in design pixels).
+    SIZE frameSizeAt(UINT dpi) const;
     // A message over the window at `where`; empty removes it.
     void showNotice(TextView text, const Twips& where);
     HWND noticeWindow() const { return notice_; }
@@ -76,7 +88,8 @@ class FormWindow {
         HFONT font = nullptr;  // one of the window's fonts_
         Brush brush;
         std::shared_ptr<const Picture> picture;
-        POINT lastPointer{};  // where the pointer was at the last counted move
+        bool pictureFromCore = false;  // the core has shown a picture here: not the design's
+        POINT lastPointer{};           // where the pointer was at the last counted move
         bool buttonDown = false;
         int pressedArrow = -1;  // spin: 0 left, 1 right, -1 none
     };
@@ -89,12 +102,17 @@ class FormWindow {
     // Destroys the window (without telling the core) and frees what it drew with.
     void release();
     void loadIcons();
+    // A dialog's frame for a client area of that many pixels, centred on the work area.
+    RECT centredFrame(LONG clientWidth, LONG clientHeight) const;
+    // Every control placed and its font made again.
+    void relayout();
 
     // Building (form_controls.cpp).
     void createControls();
     void createControl(Control& control);
     void addTooltips();
     HFONT fontFor(const FontSpec& font);
+    void loadDesignPicture(Control& control);
 
     // Messages into events (form_messages.cpp).
     LRESULT onMessage(UINT message, WPARAM w, LPARAM l);
@@ -116,7 +134,10 @@ class FormWindow {
     Control* findId(UINT_PTR id);
     Fit fitFor(const Control& control) const;
     bool stretches(const Control& control) const;
-    // Where a control is drawn: its layout place through the fit.
+    // The window's pixels per design pixel, and its fonts' (the fit's shrink included).
+    double scale() const { return scaleForDpi(dpi_); }
+    double fontScale() const { return fit_.scale * scale(); }
+    // Where a control is drawn: its layout place at the window's DPI, through the fit.
     RECT placeOf(const Control& control) const;
     void applyFonts();
 
@@ -131,6 +152,7 @@ class FormWindow {
     Icon bigIcon_;
     Icon smallIcon_;
     HostFit fit_;
+    UINT dpi_ = 96;
     HWND notice_ = nullptr;
     Text noticeText_;
     Twips noticeWhere_;

@@ -1,6 +1,10 @@
 #include "platform/win32/win32_platform.h"
 
+#include <cmath>
+
+#include "platform/pixel_geometry.h"
 #include "platform/runtime_error.h"
+#include "platform/win32/dpi.h"
 #include "platform/win32/folder_reader.h"
 #include "platform/win32/registry_store.h"
 #include "platform/win32/wide_text.h"
@@ -94,7 +98,10 @@ std::optional<HostSize> Win32Platform::hostWindow() {
     if (!previewParent_ || !IsWindow(previewParent_)) return std::nullopt;
     RECT client{};
     GetClientRect(previewParent_, &client);
-    return HostSize{client.right - client.left, client.bottom - client.top};
+    // In design pixels, as the core lays out in them; the preview draws at the host's DPI.
+    const double scale = scaleForDpi(dpiOf(previewParent_));
+    const auto unscaled = [scale](LONG pixels) { return int32_t(std::lround(pixels / scale)); };
+    return HostSize{unscaled(client.right - client.left), unscaled(client.bottom - client.top)};
 }
 
 bool Win32Platform::previousInstance() {
@@ -143,8 +150,14 @@ void Win32Platform::showForm(std::string_view form) {
 }
 
 ScreenSize Win32Platform::screenSize() {
-    return {static_cast<float>(GetSystemMetrics(SM_CXSCREEN) * kTwipsPerPixel),
-            static_cast<float>(GetSystemMetrics(SM_CYSCREEN) * kTwipsPerPixel)};
+    // The primary screen, in twips at its DPI: that of the show's window, which is on it.
+    UINT dpi = systemDpi();
+    for (const auto& built : forms_) {
+        if (built->isFullScreen() && built->hwnd()) dpi = built->dpi();
+    }
+    const double twipsPerPixel = kTwipsPerPixel / scaleForDpi(dpi);
+    return {static_cast<float>(GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel),
+            static_cast<float>(GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel)};
 }
 
 void Win32Platform::maximiseForm(std::string_view form) {

@@ -68,6 +68,31 @@ bool hasPicturePixels(HWND window) {
     return coloured > 20;
 }
 
+struct Containment {
+    RECT area;
+    bool inside = true;
+};
+
+BOOL CALLBACK checkInside(HWND child, LPARAM data) {
+    auto* check = reinterpret_cast<Containment*>(data);
+    RECT place{};
+    RECT common{};
+    GetWindowRect(child, &place);
+    IntersectRect(&common, &place, &check->area);
+    if (!IsRectEmpty(&place) && !EqualRect(&common, &place)) check->inside = false;
+    return TRUE;
+}
+
+// True when every control of the show lies inside the host's client area: the design
+// fitted into the host at the host's DPI, not at another.
+bool allInside(HWND show, HWND host) {
+    Containment check{};
+    GetClientRect(host, &check.area);
+    MapWindowPoints(host, nullptr, reinterpret_cast<POINT*>(&check.area), 2);
+    EnumChildWindows(show, checkInside, reinterpret_cast<LPARAM>(&check));
+    return check.inside;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -110,6 +135,7 @@ int wmain(int argc, wchar_t** argv) {
         expect(client.right == kWidth && client.bottom == kHeight,
                "the show fills the host's client area");
         expect(hasPicturePixels(show), "the show draws its picture inside the host");
+        expect(allInside(show, host), "every control of the show lies inside the host");
         if (expectMessage) {
             expect(!messageIn(show).empty(), "the missing photos' message is drawn in the preview");
             expect(FindWindowW(L"#32770", nullptr) == nullptr, "no message box was opened");

@@ -1,5 +1,5 @@
 // What Windows reads from PelandraOmnarium.scr itself: the version record, the name the
-// screen saver is listed under, its icons and pictures.
+// screen saver is listed under, its icons and pictures, its manifest.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -65,6 +65,16 @@ TEST_F(Executable, CarriesTheIconsAndPicturesOfTheDesign) {
     for (const char* asset : {"title", "logo", "dialog-logo"}) {
         EXPECT_FALSE(pictureAsset(module_, asset).empty()) << asset;
     }
+}
+
+TEST_F(Executable, ItsManifestMakesItDpiAwarePerMonitorElseSystemWide) {
+    // Wine ignores the manifest, so only here is it seen to be there.
+    const HRSRC found = FindResourceW(module_, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));
+    ASSERT_NE(found, nullptr);  // RT_MANIFEST, the one Windows reads when it starts a program
+    const auto* bytes = static_cast<const char*>(LockResource(LoadResource(module_, found)));
+    const std::string manifest(bytes, SizeofResource(module_, found));
+    EXPECT_NE(manifest.find(">PerMonitorV2, System</dpiAwareness>"), std::string::npos);
+    EXPECT_NE(manifest.find(">true</dpiAware>"), std::string::npos);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "dialog/dialog_design.h"
 #include "message_pump.h"
 #include "platform/runtime_error.h"
+#include "platform/win32/dpi.h"
 #include "show/show_design.h"
 
 namespace pelandra::win32 {
@@ -56,6 +57,13 @@ LPARAM clientPoint(HWND hwnd, POINT screen) {
 class Forms : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { FormWindow::registerClasses(GetModuleHandleW(nullptr)); }
+    void SetUp() override {
+        // Wine asks the X server where the pointer is only now and then; put it where Wine
+        // thinks it is, so that a still pointer reads the same all through a test.
+        POINT at{};
+        GetCursorPos(&at);
+        SetCursorPos(at.x, at.y);
+    }
     std::unique_ptr<FormWindow> build(const FormDesign& design, HWND preview = nullptr) {
         return std::make_unique<FormWindow>(design, sink, GetModuleHandleW(nullptr), preview,
                                             [this] { ++destroyed; });
@@ -121,6 +129,56 @@ TEST_F(Forms, FontsByTheirOwnNamesAtTheirPointSizes) {
         EXPECT_STREQ(logFont.lfFaceName, c.face) << c.control;
         EXPECT_EQ(logFont.lfHeight, c.height) << c.control;
         EXPECT_EQ(logFont.lfWeight, c.weight) << c.control;
+    }
+}
+
+TEST_F(Forms, MovedToAMonitorOfAnotherDpiTheDialogIsLaidOutAgainAtIt) {
+    // What Windows sends as a window moves between monitors: first the size it wants at the
+    // new DPI, then the DPI with the rectangle to take.
+    const struct {
+        UINT dpi;
+        SIZE client;
+        RECT help;          // SSCommand5 in the panel
+        LONG label7Height;  // 12 points
+    } cases[] = {
+        // Small enough for the 800 x 600 test screen, which a larger window may not pass.
+        {144, {623, 444}, {396, 372, 578, 410}, -24},
+        {120, {519, 370}, {330, 310, 481, 341}, -20},
+        {96, {415, 296}, {264, 248, 385, 273}, -16},
+    };
+    auto dialog = build(dialog::settingsDesign());
+    const auto style = DWORD(GetWindowLongPtrW(dialog->hwnd(), GWL_STYLE));
+    const auto exStyle = DWORD(GetWindowLongPtrW(dialog->hwnd(), GWL_EXSTYLE));
+    for (const auto& c : cases) {
+        SIZE asked{};
+        ASSERT_TRUE(SendMessageW(dialog->hwnd(), kGetDpiScaledSizeMessage, c.dpi,
+                                 reinterpret_cast<LPARAM>(&asked)));
+        RECT designed{0, 0, c.client.cx, c.client.cy};
+        adjustFrameForDpi(designed, style, exStyle, c.dpi);
+        EXPECT_EQ(asked.cx, designed.right - designed.left) << c.dpi;
+        EXPECT_EQ(asked.cy, designed.bottom - designed.top) << c.dpi;
+        // Wine draws the title bar at its own DPI whatever the message says: the rectangle
+        // suggested has the client area asked for inside that title bar.
+        RECT suggested{0, 0, c.client.cx, c.client.cy};
+        adjustFrameForDpi(suggested, style, exStyle, dpiOf(dialog->hwnd()));
+        OffsetRect(&suggested, 40 - suggested.left, 30 - suggested.top);
+        SendMessageW(dialog->hwnd(), kDpiChangedMessage, MAKEWPARAM(c.dpi, c.dpi),
+                     reinterpret_cast<LPARAM>(&suggested));
+        RECT window{};
+        GetWindowRect(dialog->hwnd(), &window);
+        EXPECT_TRUE(EqualRect(&window, &suggested)) << c.dpi;
+        RECT client{};
+        GetClientRect(dialog->hwnd(), &client);
+        EXPECT_EQ(client.right, c.client.cx) << c.dpi;
+        EXPECT_EQ(client.bottom, c.client.cy) << c.dpi;
+        const RECT help = placeOf(dialog->controlWindow("SSCommand5"));
+        EXPECT_TRUE(EqualRect(&help, &c.help)) << c.dpi << ": " << help.left << ", " << help.top
+                                               << ", " << help.right << ", " << help.bottom;
+        LOGFONTW font{};
+        GetObjectW(reinterpret_cast<HFONT>(
+                       SendMessageW(dialog->controlWindow("Label7"), WM_GETFONT, 0, 0)),
+                   sizeof(font), &font);
+        EXPECT_EQ(font.lfHeight, c.label7Height) << c.dpi;
     }
 }
 

@@ -24,3 +24,8 @@ add_executable(preview_host ${PROJECT_SOURCE_DIR}/tests/e2e/wine/preview_host.cp
 target_compile_definitions(preview_host PRIVATE UNICODE _UNICODE)
 target_link_options(preview_host PRIVATE -municode -static)
 set_target_properties(preview_host PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
+
+add_executable(window_places ${PROJECT_SOURCE_DIR}/tests/e2e/wine/window_places.cpp)
+target_compile_definitions(window_places PRIVATE UNICODE _UNICODE)
+target_link_options(window_places PRIVATE -municode -static)
+set_target_properties(window_places PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
