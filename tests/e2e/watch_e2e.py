@@ -222,6 +222,25 @@ class WatcherCases:
         self.assertEqual(self.watcher.wait(timeout=10), 0, "not ended with the session")
 
 
+    def test_its_show_ends_with_the_watcher_however_it_ends(self):
+        self.watcher = self.watch()
+        self.assertTrue(wait_until(lambda: self.count("show started") == 1, 15),
+                        self.home.said("watch.log"))
+        with open(f"/proc/{self.watcher.pid}/task/{self.watcher.pid}/children") as f:
+            show = int(f.read().split()[0])
+        self.watcher.kill()
+        self.watcher.wait(timeout=10)
+        self.assertTrue(wait_until(lambda: not alive(show), 3), "the show outlived its watcher")
+
+
+def alive(pid):
+    try:
+        with open(f"/proc/{pid}/stat") as f:
+            return f.read().rsplit(")", 1)[1].split()[0] not in ("Z", "X")
+    except FileNotFoundError:
+        return False
+
+
 class OnSway(WatcherCases, unittest.TestCase):
     desktop = Sway
 

@@ -1,7 +1,11 @@
 #include "platform/linux/session/watch_main.h"
 
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QProcess>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -31,7 +35,17 @@ class SessionPort : public watch::WatchPort {
         if (shortMinute > 0) minuteMs_ = uint32_t(shortMinute);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("XSCREENSAVER_WINDOW"));  // the ordinary show
+        // Tokens that let the watcher's own start raise a window are not the show's.
+        environment.remove(QStringLiteral("XDG_ACTIVATION_TOKEN"));
+        environment.remove(QStringLiteral("DESKTOP_STARTUP_ID"));
         show_.setProcessEnvironment(environment);
+        // The show ends with the watcher, however the watcher ends (a user's sway config
+        // starts it with exec, and sway's end kills it).
+        const pid_t watcher = getpid();
+        show_.setChildProcessModifier([watcher] {
+            prctl(PR_SET_PDEATHSIG, SIGTERM);
+            if (getppid() != watcher) _exit(1);  // gone already
+        });
         show_.setProcessChannelMode(QProcess::ForwardedChannels);
         QObject::connect(&show_, &QProcess::finished, [this](int code, QProcess::ExitStatus how) {
             if (watcher_ != nullptr) watcher_->showEnded(how == QProcess::NormalExit ? code : -1);
