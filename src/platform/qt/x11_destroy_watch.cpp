@@ -2,8 +2,10 @@
 
 #include <xcb/xcb.h>
 
-#include <QGuiApplication>
-#include <cstdlib>
+#include <QCoreApplication>
+
+#include "platform/linux/x11/xcb_replies.h"
+#include "platform/qt/qt_x11_connection.h"
 
 namespace pelandra::qt {
 
@@ -12,18 +14,12 @@ namespace {
 // Whether `window` is unmapped now: an unmap followed by the program's own map (or the
 // server's, after reparenting) is no window gone.
 bool stillUnmapped(uint32_t window) {
-    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    auto* x11 =
-        app == nullptr ? nullptr : app->nativeInterface<QNativeInterface::QX11Application>();
-    if (x11 == nullptr) return false;
-    xcb_connection_t* connection = x11->connection();
-    xcb_generic_error_t* error = nullptr;
-    auto* attributes = xcb_get_window_attributes_reply(
-        connection, xcb_get_window_attributes(connection, window), &error);
-    std::free(error);  // destroyed meanwhile: its own notice follows
-    const bool unmapped = attributes != nullptr && attributes->map_state == XCB_MAP_STATE_UNMAPPED;
-    std::free(attributes);
-    return unmapped;
+    xcb_connection_t* connection = qtX11Connection();
+    if (connection == nullptr) return false;
+    // An error is a window destroyed meanwhile: its own notice follows.
+    const auto attributes = x11::reply(xcb_get_window_attributes_reply, connection,
+                                       xcb_get_window_attributes(connection, window));
+    return attributes != nullptr && attributes->map_state == XCB_MAP_STATE_UNMAPPED;
 }
 
 }  // namespace

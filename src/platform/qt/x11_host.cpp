@@ -5,66 +5,35 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <cmath>
-#include <cstdlib>
+
+#include "platform/linux/x11/xcb_replies.h"
+#include "platform/qt/qt_x11_connection.h"
 
 namespace pelandra::qt {
 
-namespace {
-
-xcb_connection_t* qtConnection() {
-    auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
-    if (app == nullptr) return nullptr;
-    auto* x11 = app->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 == nullptr ? nullptr : x11->connection();
-}
-
-// The root window of the screen DISPLAY names (the default screen).
-uint32_t defaultRoot(xcb_connection_t* connection) {
-    int screen = 0;
-    char* host = nullptr;
-    int display = 0;
-    if (xcb_parse_display(nullptr, &host, &display, &screen) != 0) std::free(host);
-    xcb_screen_iterator_t roots = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screen && roots.rem > 1; ++i) xcb_screen_next(&roots);
-    return roots.rem > 0 ? roots.data->root : 0;
-}
-
-// A request's reply, or nullptr on an error, which is taken here so that Qt does not log
-// it (a window id that names nothing is an expected answer).
-template <typename Reply, typename Cookie>
-auto* replyOrNull(Reply* (*reply)(xcb_connection_t*, Cookie, xcb_generic_error_t**),
-                  xcb_connection_t* connection, Cookie cookie) {
-    xcb_generic_error_t* error = nullptr;
-    Reply* answer = reply(connection, cookie, &error);
-    std::free(error);
-    return answer;
-}
-
-}  // namespace
-
 std::unique_ptr<X11Host> X11Host::attach(const HostRequest& request) {
-    xcb_connection_t* connection = qtConnection();
+    xcb_connection_t* connection = qtX11Connection();
     if (connection == nullptr) return nullptr;
-    const uint32_t window =
-        request.kind == HostRequest::Kind::Root ? defaultRoot(connection) : request.window;
+    const uint32_t window = request.kind == HostRequest::Kind::Root
+                                ? x11::rootOf(connection, x11::displayScreen())
+                                : request.window;
     if (window == 0) return nullptr;
 
     // Watch the window for resizing and destruction, keeping whatever this connection
-    // already selected on it (Qt listens on the root window too).
-    auto* attributes = replyOrNull(xcb_get_window_attributes_reply, connection,
-                                   xcb_get_window_attributes(connection, window));
+    // already selected on it (Qt listens on the root window too). A window id that names
+    // nothing is an expected answer.
+    const auto attributes = x11::reply(xcb_get_window_attributes_reply, connection,
+                                       xcb_get_window_attributes(connection, window));
     if (attributes == nullptr) return nullptr;  // no such window
     const uint32_t mask = attributes->your_event_mask | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    std::free(attributes);
     xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &mask);
 
     // Asked after the selection, so a window destroyed in between is not missed.
-    auto* geometry =
-        replyOrNull(xcb_get_geometry_reply, connection, xcb_get_geometry(connection, window));
+    const auto geometry =
+        x11::reply(xcb_get_geometry_reply, connection, xcb_get_geometry(connection, window));
     if (geometry == nullptr) return nullptr;
     std::unique_ptr<X11Host> host(new X11Host(window));
     host->resize(geometry->width, geometry->height);
-    std::free(geometry);
     QCoreApplication::instance()->installNativeEventFilter(host.get());
     return host;
 }
@@ -85,7 +54,7 @@ void X11Host::resize(int width, int height) {
 }
 
 void X11Host::fill(uintptr_t child, QSize size) const {
-    xcb_connection_t* connection = qtConnection();
+    xcb_connection_t* connection = qtX11Connection();
     if (connection == nullptr) return;
     const auto window = uint32_t(child);
     const QScreen* screen = QGuiApplication::primaryScreen();

@@ -4,18 +4,13 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <cstdlib>
 #include <cstring>
+
+#include "platform/linux/x11/xcb_replies.h"
 
 namespace pelandra::qt {
 
 namespace {
-
-template <typename Reply>
-struct Freed {
-    Reply* reply;
-    ~Freed() { std::free(reply); }
-};
 
 // A top-level window carrying _SCREENSAVER_VERSION, as XScreenSaver's own tools find it.
 bool xscreensaverRunning() {
@@ -24,23 +19,20 @@ bool xscreensaverRunning() {
     xcb_connection_t* connection = xcb_connect(nullptr, &screen);
     bool found = false;
     if (!xcb_connection_has_error(connection)) {
-        xcb_screen_iterator_t roots = xcb_setup_roots_iterator(xcb_get_setup(connection));
-        for (int i = 0; i < screen && roots.rem > 1; ++i) xcb_screen_next(&roots);
         const char name[] = "_SCREENSAVER_VERSION";
-        Freed atom{xcb_intern_atom_reply(
-            connection, xcb_intern_atom(connection, 1, uint16_t(std::strlen(name)), name),
-            nullptr)};
-        Freed tree{xcb_query_tree_reply(connection, xcb_query_tree(connection, roots.data->root),
-                                        nullptr)};
-        if (atom.reply != nullptr && atom.reply->atom != XCB_ATOM_NONE && tree.reply != nullptr) {
-            const xcb_window_t* children = xcb_query_tree_children(tree.reply);
-            for (int i = 0; i < xcb_query_tree_children_length(tree.reply) && !found; ++i) {
-                Freed property{xcb_get_property_reply(
-                    connection,
-                    xcb_get_property(connection, 0, children[i], atom.reply->atom,
-                                     XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
-                    nullptr)};
-                found = property.reply != nullptr && property.reply->type != XCB_ATOM_NONE;
+        const auto atom =
+            x11::reply(xcb_intern_atom_reply, connection,
+                       xcb_intern_atom(connection, 1, uint16_t(std::strlen(name)), name));
+        const auto tree = x11::reply(xcb_query_tree_reply, connection,
+                                     xcb_query_tree(connection, x11::rootOf(connection, screen)));
+        if (atom != nullptr && atom->atom != XCB_ATOM_NONE && tree != nullptr) {
+            const xcb_window_t* children = xcb_query_tree_children(tree.get());
+            for (int i = 0; i < xcb_query_tree_children_length(tree.get()) && !found; ++i) {
+                const auto property =
+                    x11::reply(xcb_get_property_reply, connection,
+                               xcb_get_property(connection, 0, children[i], atom->atom,
+                                                XCB_GET_PROPERTY_TYPE_ANY, 0, 0));
+                found = property != nullptr && property->type != XCB_ATOM_NONE;
             }
         }
     }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/linux/session/idle_source.h"
+#include "platform/linux/x11/xcb_replies.h"
 
 namespace pelandra::qt {
 
@@ -75,9 +76,10 @@ class X11Idle : public IdleSource {
 };
 
 xcb_sync_counter_t idleCounter(xcb_connection_t* connection) {
-    auto* reply = xcb_sync_list_system_counters_reply(
-        connection, xcb_sync_list_system_counters(connection), nullptr);
-    if (reply == nullptr) return 0;
+    const auto counters = x11::reply(xcb_sync_list_system_counters_reply, connection,
+                                     xcb_sync_list_system_counters(connection));
+    if (counters == nullptr) return 0;
+    const xcb_sync_list_system_counters_reply_t* reply = counters.get();
     // Walked by hand: each entry's name is padded to four bytes together with its 14-byte
     // head, which libxcb's iterator does not step over.
     const auto* at = reinterpret_cast<const uint8_t*>(
@@ -95,7 +97,6 @@ xcb_sync_counter_t idleCounter(xcb_connection_t* connection) {
         if (name == "IDLETIME") found = counter;
         at += (kHead + length + 3) & ~size_t(3);
     }
-    std::free(reply);
     return found;
 }
 
@@ -109,12 +110,11 @@ std::unique_ptr<IdleSource> x11Idle(std::function<void()> sessionEnded) {
         return nullptr;
     }
     const xcb_query_extension_reply_t* sync = xcb_get_extension_data(connection, &xcb_sync_id);
-    auto* version =
-        sync != nullptr && sync->present
-            ? xcb_sync_initialize_reply(connection, xcb_sync_initialize(connection, 3, 1), nullptr)
-            : nullptr;
+    const auto version = sync != nullptr && sync->present
+                             ? x11::reply(xcb_sync_initialize_reply, connection,
+                                          xcb_sync_initialize(connection, 3, 1))
+                             : nullptr;
     const xcb_sync_counter_t counter = version != nullptr ? idleCounter(connection) : 0;
-    std::free(version);
     if (counter == 0) {
         xcb_disconnect(connection);
         return nullptr;
