@@ -5,6 +5,11 @@
 
 namespace pelandra {
 
+bool takesFocus(const ControlDesign& control) {
+    return control.tabIndex >= 0 &&
+           (control.kind == ControlKind::Button || control.kind == ControlKind::Spin);
+}
+
 std::vector<const ControlDesign*> tabOrder(std::span<const ControlDesign> controls) {
     std::vector<const ControlDesign*> order;
     for (const ControlDesign& control : controls) order.push_back(&control);

@@ -12,4 +12,7 @@ namespace pelandra {
 // others. Controls of equal index keep their design order.
 std::vector<const ControlDesign*> tabOrder(std::span<const ControlDesign> controls);
 
+// Whether the control takes the focus: a button or a spin control with a tab index.
+bool takesFocus(const ControlDesign& control);
+
 }  // namespace pelandra

@@ -40,11 +40,6 @@ QImage designPicture(std::string_view asset) {
     return reader.read();
 }
 
-bool takesFocus(const ControlDesign& design) {
-    return design.tabIndex >= 0 &&
-           (design.kind == ControlKind::Button || design.kind == ControlKind::Spin);
-}
-
 }  // namespace
 
 FormWindow::FormWindow(const FormDesign& design, EventSink& sink)

@@ -73,7 +73,8 @@ void FormWindow::createControl(Control& control) {
     }
     const Control* holder = design.parent.empty() ? nullptr : find(design.parent);
     const HWND parent = holder ? holder->hwnd : hwnd_;
-    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (design.visible ? WS_VISIBLE : 0);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (design.visible ? WS_VISIBLE : 0) |
+                  (takesFocus(design) ? WS_TABSTOP : 0);
     DWORD exStyle = 0;
     const wchar_t* windowClass = L"Static";
     switch (design.kind) {
@@ -91,11 +92,11 @@ void FormWindow::createControl(Control& control) {
             break;
         case ControlKind::Button:
             windowClass = L"Button";
-            style |= BS_PUSHBUTTON | WS_TABSTOP;
+            style |= BS_PUSHBUTTON;
             break;
         case ControlKind::Spin:
             windowClass = UPDOWN_CLASSW;
-            style |= UDS_HORZ | WS_TABSTOP;
+            style |= UDS_HORZ;
             break;
         case ControlKind::Timer:
             return;
