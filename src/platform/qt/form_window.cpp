@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "control/host_fit.h"
+#include "platform/pixel_geometry.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/qt_text.h"

@@ -1,6 +1,6 @@
 #include "host_fit.h"
 
-#include "control/host_fit.h"
+#include "platform/pixel_geometry.h"
 
 namespace pelandra::qt {
 

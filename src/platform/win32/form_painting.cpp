@@ -2,7 +2,7 @@
 // spin control's arrows in the design's colours.
 #include <algorithm>
 
-#include "control/host_fit.h"
+#include "platform/pixel_geometry.h"
 #include "platform/win32/form_internals.h"
 #include "platform/win32/form_window.h"
 #include "platform/win32/gdi_objects.h"

@@ -1,6 +1,6 @@
 #include "platform/win32/form_window.h"
 
-#include "control/host_fit.h"
+#include "platform/pixel_geometry.h"
 #include "platform/runtime_error.h"
 #include "platform/win32/assets.h"
 #include "platform/win32/dpi.h"
