@@ -59,7 +59,7 @@ void HostedPlatform::createForm(const FormDesign& design, EventSink& sink) {
 }
 
 ScreenSize HostedPlatform::screenSize() {
-    return {float(layout_.width * kTwipsPerPixel), float(layout_.height * kTwipsPerPixel)};
+    return twipsOf(layout_, 1);
 }
 
 void HostedPlatform::setGeometry(std::string_view form, std::string_view control, Twips where) {
@@ -84,8 +84,8 @@ void HostedPlatform::messageBox(TextView prompt, TextView) {
     if (line != lastSaid_) printError(line);
     for (auto& [name, form] : forms_) {
         if (!form.fitted) continue;
-        const Twips area = form.photo.value_or(Twips{0, 0, float(layout_.width * kTwipsPerPixel),
-                                                     float(layout_.height * kTwipsPerPixel)});
+        const ScreenSize whole = twipsOf(layout_, 1);
+        const Twips area = form.photo.value_or(Twips{0, 0, whole.width, whole.height});
         backend_.showNotice(name, prompt, noticePlace(area));
         form.noticeShown = true;
     }

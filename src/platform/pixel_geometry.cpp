@@ -14,6 +14,11 @@ PixelRect pixelsOf(const Twips& where, double scale) {
             pixelsOf(where.height, scale)};
 }
 
+ScreenSize twipsOf(HostSize pixels, double scale) {
+    const double twipsPerPixel = kTwipsPerPixel / scale;
+    return {float(pixels.width * twipsPerPixel), float(pixels.height * twipsPerPixel)};
+}
+
 int32_t fontPixelHeight(float points, double scale) {
     return std::max(int32_t(1), int32_t(std::lround(double(points) * 96.0 / 72.0 * scale)));
 }

@@ -28,6 +28,10 @@ inline double scaleForDpi(uint32_t dpi) {
 int32_t pixelsOf(float twips, double scale);
 PixelRect pixelsOf(const Twips& where, double scale);
 
+// A screen or window of `pixels` in twips, `scale` of its pixels to a design pixel: the
+// inverse of pixelsOf.
+ScreenSize twipsOf(HostSize pixels, double scale);
+
 // A font of `points` as a character height in pixels: points at 96 pixels an inch (the
 // screen that 15 twips a pixel stand for), times `scale`, never below one pixel.
 int32_t fontPixelHeight(float points, double scale);

@@ -18,6 +18,7 @@
 #include "control/command_line.h"
 #include "platform/linux/files/file_name_text.h"
 #include "platform/linux/files/posix_directory.h"
+#include "platform/pixel_geometry.h"
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/leak_check.h"
@@ -258,7 +259,7 @@ ScreenSize QtPlatform::screenSize() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return {};
     const QSize size = screen->geometry().size();
-    return {float(size.width() * kTwipsPerPixel), float(size.height() * kTwipsPerPixel)};
+    return twipsOf({size.width(), size.height()}, 1);
 }
 
 void QtPlatform::maximiseForm(std::string_view form) {

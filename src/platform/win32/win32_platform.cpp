@@ -155,9 +155,8 @@ ScreenSize Win32Platform::screenSize() {
     for (const auto& built : forms_) {
         if (built->isFullScreen() && built->hwnd()) dpi = built->dpi();
     }
-    const double twipsPerPixel = kTwipsPerPixel / scaleForDpi(dpi);
-    return {static_cast<float>(GetSystemMetrics(SM_CXSCREEN) * twipsPerPixel),
-            static_cast<float>(GetSystemMetrics(SM_CYSCREEN) * twipsPerPixel)};
+    return twipsOf({GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
+                   scaleForDpi(dpi));
 }
 
 void Win32Platform::maximiseForm(std::string_view form) {
