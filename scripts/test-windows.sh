@@ -84,7 +84,12 @@ for _ in $(seq 50); do
     xdpyinfo >/dev/null 2>&1 && break
     sleep 0.1
 done
-# A 64-bit prefix, which runs 32-bit programs too where the 32-bit loader can start.
+# A 64-bit prefix, which runs 32-bit programs too where the 32-bit loader can start. One
+# made where it could not has no 32-bit half: it is made again.
+if [ "${#presets[@]}" -eq 2 ] && [ -d "$WINEPREFIX" ] &&
+    [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    rm -rf "$WINEPREFIX"
+fi
 WINELOADER=$wine64 "$wine64" wineboot -i >/dev/null 2>&1
 wineserver -w
 
