@@ -15,6 +15,17 @@ failed=0
 skipped=0
 pass() { echo "PASS: $*"; passed=$((passed + 1)); }
 fail() { echo "FAIL: $*"; failed=$((failed + 1)); }
+# Runs a script that prints "PASS: ..." / "FAIL: ..." lines and counts them, each under `prefix`.
+relay() {
+    local prefix=$1 line
+    shift
+    while IFS= read -r line; do
+        case "$line" in
+            PASS:*) pass "$prefix ${line#PASS: }" ;;
+            FAIL:*) fail "$prefix ${line#FAIL: }" ;;
+        esac
+    done < <("$@" 2>&1)
+}
 finish() {
     echo "$passed passed, $failed failed, $skipped skipped"
     [ "$failed" -eq 0 ]
@@ -49,12 +60,7 @@ done
 # --- Both .scr files as files -------------------------------------------------------------
 for preset in win32 win64; do
     machine=$([ "$preset" = win32 ] && echo i386 || echo x86-64)
-    while IFS= read -r line; do
-        case "$line" in
-            PASS:*) pass "$preset ${line#PASS: }" ;;
-            FAIL:*) fail "$preset ${line#FAIL: }" ;;
-        esac
-    done < <(bash tests/e2e/wine/check_executable.sh "build/$preset/PelandraOmnarium.scr" "$machine" 2>&1)
+    relay "$preset" bash tests/e2e/wine/check_executable.sh "build/$preset/PelandraOmnarium.scr" "$machine"
 done
 
 # A kernel built without 32-bit support refuses Wine's 32-bit loader ("Exec format error").
@@ -140,12 +146,7 @@ for preset in "${presets[@]}"; do
     fi
 
     # End to end.
-    while IFS= read -r line; do
-        case "$line" in
-            PASS:*) pass "$preset ${line#PASS: }" ;;
-            FAIL:*) fail "$preset ${line#FAIL: }" ;;
-        esac
-    done < <(WINE=$wine bash tests/e2e/wine/e2e.sh "$build" "$work" 2>&1)
+    relay "$preset" env WINE="$wine" bash tests/e2e/wine/e2e.sh "$build" "$work"
     wineserver -k >/dev/null 2>&1
     wineserver -w
     runtime_checks=$((passed + failed - checks_before))
@@ -158,11 +159,7 @@ if [ "${#presets[@]}" -eq 1 ]; then
 fi
 
 # The 64-bit .scr at 100 %, 150 % and 200 % display scale, on a screen of its own.
-while IFS= read -r line; do
-    case "$line" in
-        PASS:*) pass "win64 ${line#PASS: }" ;;
-        FAIL:*) fail "win64 ${line#FAIL: }" ;;
-    esac
-done < <(WINE=$wine64 WINELOADER=$wine64 bash tests/e2e/wine/dpi_e2e.sh "$root/build/win64" "$root/build/win64/wine-dpi" 2>&1)
+relay win64 env WINE="$wine64" WINELOADER="$wine64" \
+    bash tests/e2e/wine/dpi_e2e.sh "$root/build/win64" "$root/build/win64/wine-dpi"
 
 finish
