@@ -85,7 +85,7 @@ void DecoderProcess::decode(PictureFile file, std::string path, QSize target, Do
 }
 
 bool DecoderProcess::start(size_t capacity) {
-    const int pixels = memfd_create("pelandra-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
+    int pixels = memfd_create("pelandra-pixels", MFD_CLOEXEC | MFD_ALLOW_SEALING);
     if (pixels < 0) return cannotStart("shared memory", errno);
     int sockets[2] = {-1, -1};
     void* mapped = MAP_FAILED;
@@ -99,7 +99,7 @@ bool DecoderProcess::start(size_t capacity) {
     // The decoder's standard streams: nothing to read, and what it writes reaches the show,
     // never the show's own log, which a taken-over decoder could otherwise empty or fill.
     int news[2] = {-1, -1};
-    const int nothing = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    int nothing = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     const char* failed = mapped == MAP_FAILED ? "shared memory" : nullptr;
     if (failed == nullptr && nothing < 0) failed = "/dev/null";
     if (failed == nullptr && socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
@@ -113,6 +113,14 @@ bool DecoderProcess::start(size_t capacity) {
         }
         if (mapped != MAP_FAILED) munmap(mapped, capacity);
         return cannotStart(failed, error);
+    }
+    // A show started with a standard stream closed gets these as descriptors 0 to 2, which
+    // the child's own streams would replace: they are moved above them first.
+    for (int* fd : {&sockets[1], &pixels, &news[1], &nothing}) {
+        if (*fd > 2) continue;
+        const int moved = fcntl(*fd, F_DUPFD_CLOEXEC, 3);
+        ::close(*fd);
+        *fd = moved;
     }
     // Everything the child needs is made before fork: between fork and exec only calls
     // that are safe in a copy of a threaded process are allowed.
