@@ -47,6 +47,15 @@ def photo_shown(shot):
     return shot if all(near(p, GREEN) for p in corners) else None
 
 
+def decoder_of(program):
+    """The picture decoder the program starts: beside it in a build folder, in the package's
+    libexec folder where it is installed."""
+    folder = os.path.dirname(program)
+    beside = os.path.join(folder, "pelandra-picture-decoder")
+    installed = os.path.join(folder, "..", "libexec", "pelandra-saver", "pelandra-picture-decoder")
+    return beside if os.path.exists(beside) else os.path.normpath(installed)
+
+
 class SaverHome:
     """A folder owned by USER: bin/pelandra-saver and its decoder, cd/pyrnox/<photo>, runtime/ and
     .config/pelandra-omnarium/screensaver.ini. close() ends every process started through
@@ -60,8 +69,7 @@ class SaverHome:
         os.makedirs(os.path.dirname(self.program))
         if program:
             shutil.copy2(SAVER, self.program)
-            shutil.copy2(os.path.join(os.path.dirname(SAVER), "pelandra-picture-decoder"),
-                         self.decoder)
+            shutil.copy2(decoder_of(SAVER), self.decoder)
         photos = os.path.join(self.path, "cd", "pyrnox")
         os.makedirs(photos)
         if photo:
