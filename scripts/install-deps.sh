@@ -13,6 +13,7 @@ packages=(
   xscreensaver  # the real daemon, for the end-to-end test of the show under it
   mate-screensaver dbus-daemon libglib2.0-bin strace  # MATE's daemon running the show as a theme
   libwayland-dev wayland-protocols plasma-wayland-protocols libxcb-sync-dev  # the idle watcher
+  libglib2.0-dev  # GNOME's and Cinnamon's blank time through GSettings
   sway swaybg grim wtype qt6-wayland  # a headless Wayland compositor for the Wayland end-to-end tests
   mutter python3-gi  # GNOME's compositor and its idle monitor, keys through its remote desktop
   kwin-wayland  # KDE's compositor, whose ext-idle-notify-v1 the watcher is tested on

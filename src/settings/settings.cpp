@@ -30,9 +30,9 @@ int32_t intervalFromText(TextView text) {
     return heldTo(*seconds, 1, kLongestIntervalSeconds);
 }
 
-int32_t minutesFromText(TextView text) {
+std::optional<int32_t> minutesFromText(TextView text) {
     const auto minutes = roundedNumber(text);
-    if (!minutes) return kDefaultMinutes;
+    if (!minutes) return std::nullopt;
     return heldTo(*minutes, kFewestMinutes, kMostMinutes);
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/platform.h"
 
@@ -31,9 +32,9 @@ inline constexpr int32_t kDefaultMinutes = 10;
 inline constexpr int32_t kFewestMinutes = 1;
 inline constexpr int32_t kMostMinutes = 1440;  // a day
 
-// Whole minutes from the stored text: rounded half to even and held to 1 to 1440; text
-// that is not a number (or no text) gives the default.
-int32_t minutesFromText(TextView text);
+// Whole minutes from the stored text: rounded half to even and held to 1 to 1440; nullopt
+// for text that is not a number (or no text), where the watcher chooses its own wait.
+std::optional<int32_t> minutesFromText(TextView text);
 
 // The stored text for a delay in milliseconds: whole seconds, digits only.
 Text delayToText(int32_t delayMilliseconds);

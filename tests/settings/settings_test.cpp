@@ -54,11 +54,12 @@ TEST(NumberText, ReadsOnlyPlainDecimalsAndKeepsTheirSize) {
 }
 
 TEST(WatchMinutes, RoundedAndHeldToADay) {
-    const std::vector<std::pair<TextView, int32_t>> cases = {
-        {u"", 10},      {u"5", 5},     {u" 7 ", 7},      {u"1", 1},
-        {u"0", 1},      {u"-3", 1},    {u"1440", 1440},  {u"1441", 1440},
-        {u"1e9", 1440}, {u"2.5", 2},   {u"3.5", 4},      {u"ten", 10},
-        {u"5min", 10},  {u"0x10", 10}, {u"1e999", 1440}, {u"-1e999", 1},
+    const std::optional<int32_t> none;
+    const std::vector<std::pair<TextView, std::optional<int32_t>>> cases = {
+        {u"", none},     {u"5", 5},       {u" 7 ", 7},      {u"1", 1},
+        {u"0", 1},       {u"-3", 1},      {u"1440", 1440},  {u"1441", 1440},
+        {u"1e9", 1440},  {u"2.5", 2},     {u"3.5", 4},      {u"ten", none},
+        {u"5min", none}, {u"0x10", none}, {u"1e999", 1440}, {u"-1e999", 1},
     };
     for (const auto& [text, minutes] : cases) {
         EXPECT_EQ(settings::minutesFromText(text), minutes) << toUtf8(text);

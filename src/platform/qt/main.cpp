@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     pelandra::qt::refuseBusAutolaunch();
     if (const auto status = pelandra::qt::watchMain(argc, argv)) return *status;
     pelandra::qt::QtPlatform platform(argc, argv);
+    platform.endWithDesktopLock();
     pelandra::Program program(platform);
     program.main();
     return platform.run();

@@ -108,12 +108,25 @@ void QtPlatform::windowGone(uintptr_t id, bool destroyed) {
         // A dialog may be unmapped by a window manager that minimises it.
         const bool show = window->style() == WindowStyle::FullScreen && window->isVisible();
         if (!destroyed && !show) continue;
-        // Nothing of the window is left to close: the close events, then the end the event
-        // loop would reach once its last window closed.
-        window->raiseOwnEvent(EventKind::QueryUnload);
-        window->raiseOwnEvent(EventKind::Unload);
-        endProcess(0);
+        closeAndEnd(*window);  // nothing of the window is left to close
     }
+}
+
+void QtPlatform::closeAndEnd(FormWindow& window) {
+    window.raiseOwnEvent(EventKind::QueryUnload);
+    window.raiseOwnEvent(EventKind::Unload);
+    endProcess(0);
+}
+
+void QtPlatform::endWithDesktopLock() {
+    if (isSettingsMode(commandLine_) || hosting_) return;
+    desktopLock_ = std::make_unique<DesktopLock>([this](bool locked) {
+        if (!locked) return;
+        for (const auto& [name, window] : windows_) {
+            if (window->style() == WindowStyle::FullScreen) closeAndEnd(*window);
+        }
+        endProcess(0);  // locked before the show's window was made
+    });
 }
 
 void QtPlatform::attachToHost(const HostRequest& request) {

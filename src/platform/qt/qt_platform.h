@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/session/desktop_lock.h"
 #include "platform/linux/session/instance_lock.h"
 #include "platform/linux/settings_file/ini_settings.h"
 #include "platform/platform.h"
@@ -43,6 +44,10 @@ class QtPlatform : public Platform {
     bool hosted() const { return hosting_.has_value(); }
     // The host now has `size` pixels: the hosted windows tell the core.
     void followHost(QSize size);
+    // A full-screen show ends once the desktop blanks or locks the screen itself, as when
+    // its window is closed by the system: behind the desktop's lock nobody sees it. A hosted
+    // show is left to its host, and the settings dialog to the user.
+    void endWithDesktopLock();
 
     // Where settings and the instance lock live (tests point these elsewhere).
     void setSettingsFile(QString file) { settings_ = IniSettings(std::move(file)); }
@@ -93,6 +98,9 @@ class QtPlatform : public Platform {
     // Another client destroyed the X window `id`: when it was one of the program's windows,
     // the program ends as when that window is closed by the system.
     void windowGone(uintptr_t id, bool destroyed);
+    // The close events of `window`, then the end the event loop would reach once its last
+    // window closed.
+    void closeAndEnd(FormWindow& window);
     FormWindow& windowFor(std::string_view form) const;
     QWidget& widgetFor(std::string_view form, std::string_view control) const;
 
@@ -102,6 +110,7 @@ class QtPlatform : public Platform {
     std::unique_ptr<X11Host> x11Host_;
     std::unique_ptr<QWindow> hostWindow_;
     std::unique_ptr<X11DestroyWatch> destroyWatch_;
+    std::unique_ptr<DesktopLock> desktopLock_;
     IniSettings settings_;
     std::string lockFile_;
     InstanceLock lock_;

@@ -10,6 +10,7 @@
 #include <csignal>
 
 #include "platform/linux/files/file_name_text.h"
+#include "platform/linux/session/desktop_blank.h"
 #include "platform/linux/settings_file/ini_settings.h"
 #include "platform/runtime_error.h"
 
@@ -184,6 +185,34 @@ TEST(SettingsFile, FollowsXdgConfigHomeOrHome) {
     EXPECT_EQ(IniSettings::defaultFile(),
               QDir::homePath() + "/.config/pelandra-omnarium/screensaver.ini");
     qputenv("XDG_CONFIG_HOME", saved);
+}
+
+// KDE's screen locker settings as KConfig cascades them: the user's file over the system's.
+TEST(DesktopBlankTime, ReadFromKdesScreenLockerFiles) {
+    struct Case {
+        QByteArray user, system;  // kscreenlockerrc in each folder; null for none
+        std::optional<int32_t> minutes;
+    };
+    const std::optional<int32_t> none;
+    const Case cases[] = {
+        {{}, {}, 5},  // KDE's defaults
+        {"[Daemon]\nTimeout=3\n", {}, 3},
+        {"[Daemon]\nAutolock=false\nTimeout=3\n", {}, none},
+        {"[Daemon]\nTimeout=7\n", "[Daemon]\nAutolock=false\nTimeout=2\n", none},
+        {"[Daemon]\nAutolock=true\n", "[Daemon]\nAutolock=false\nTimeout=2\n", 2},
+        {"[Daemon]\nTimeout=soon\n", {}, none},
+        {"[Daemon]\nTimeout=0\n", {}, none},
+        {"[Greeter]\nTimeout=3\n", {}, 5},
+        {"[Daemon]\nTimeout=100000\n", {}, 1440},
+    };
+    for (const Case& test : cases) {
+        QTemporaryDir user, system;
+        if (!test.user.isNull()) writeFile(user.filePath("kscreenlockerrc"), test.user);
+        if (!test.system.isNull()) writeFile(system.filePath("kscreenlockerrc"), test.system);
+        EXPECT_EQ(screenLockerMinutes({user.path().toStdString(), system.path().toStdString()}),
+                  test.minutes)
+            << test.user.toStdString() << "|" << test.system.toStdString();
+    }
 }
 
 }  // namespace

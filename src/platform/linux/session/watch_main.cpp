@@ -4,11 +4,15 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QTimer>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
 
+#include "platform/linux/session/desktop_blank.h"
+#include "platform/linux/session/desktop_lock.h"
 #include "platform/linux/session/idle_source.h"
 #include "platform/linux/session/other_savers.h"
 #include "platform/linux/session/program_path.h"
@@ -24,12 +28,16 @@ void say(const std::string& line) {
     std::fflush(stderr);
 }
 
-// The watcher's port onto this system: the idle source, the settings file, the show as a
-// child process of this same program.
+// The watcher's port onto this system: the idle source, the settings file, the desktop's
+// blank and lock, the show as a child process of this same program.
 class SessionPort : public watch::WatchPort {
   public:
     SessionPort(IdleSource& source, const QString& invokedAs)
-        : source_(source), program_(invokedAs) {
+        : source_(source), program_(invokedAs), desktopLock_([this](bool locked) {
+              if (!locked && watcher_ != nullptr) watcher_->desktopUnlocked();
+          }) {
+        freshWait_.setSingleShot(true);
+        QObject::connect(&freshWait_, &QTimer::timeout, [this] { request(); });
         // Tests shorten a minute to this many milliseconds.
         const int shortMinute = qEnvironmentVariableIntValue("PELANDRA_WATCH_MINUTE_MS");
         if (shortMinute > 0) minuteMs_ = uint32_t(shortMinute);
@@ -59,10 +67,15 @@ class SessionPort : public watch::WatchPort {
             .read(settings::kWatchSection, settings::kMinutesKey, u"");
     }
 
-    void awaitIdle(int32_t minutes) override {
-        source_.awaitIdle(uint32_t(minutes) * minuteMs_, [this] {
-            if (watcher_ != nullptr) watcher_->idle();
-        });
+    std::optional<watch::DesktopBlank> desktopBlank() override { return qt::desktopBlank(); }
+
+    bool desktopLocked() override { return desktopLock_.locked(); }
+
+    void awaitIdle(int32_t minutes, bool fromNow) override {
+        milliseconds_ = uint32_t(minutes) * minuteMs_;
+        notBefore_ = QDeadlineTimer(fromNow ? qint64(milliseconds_) : 0);
+        freshWait_.stop();
+        request();
     }
 
     bool startShow() override {
@@ -73,9 +86,27 @@ class SessionPort : public watch::WatchPort {
     void log(const std::string& line) override { say(line); }
 
   private:
+    void request() {
+        source_.awaitIdle(milliseconds_, [this] {
+            // Sources that count idle time from the last input can fire at once when the
+            // wait is to count from now: then the rest of the wait, and ask again.
+            if (notBefore_.remainingTime() > kEarly) {
+                freshWait_.start(int(notBefore_.remainingTime()));
+            } else if (watcher_ != nullptr) {
+                watcher_->idle();
+            }
+        });
+    }
+
+    static constexpr qint64 kEarly = 100;  // ms: a timer's slack, not an early fire
+
     IdleSource& source_;
     ProgramPath program_;
     QProcess show_;
+    DesktopLock desktopLock_;
+    QTimer freshWait_;
+    QDeadlineTimer notBefore_;
+    uint32_t milliseconds_ = 0;
     watch::Watcher* watcher_ = nullptr;
     uint32_t minuteMs_ = 60'000;
 };
