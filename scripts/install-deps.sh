@@ -17,6 +17,10 @@ packages=(
   sway swaybg grim wtype qt6-wayland  # a headless Wayland compositor for the Wayland end-to-end tests
   mutter python3-gi  # GNOME's compositor and its idle monitor, keys through its remote desktop
   kwin-wayland  # KDE's compositor, whose ext-idle-notify-v1 the watcher is tested on
+  # Desktops that blank and lock by themselves, for the show and the watcher beside them:
+  # GNOME Shell (its screen shield, settings-daemon's screen saver proxy, GSettings through
+  # dconf so a test's idle-delay reaches the program) and KDE's lock screen greeter on Wayland.
+  gnome-shell gnome-settings-daemon gjs dconf-gsettings-backend dconf-service qtwayland5
 )
 # ./test.sh also fuzzes the parsers: clang with its libFuzzer and sanitizer runtimes.
 if [ "${1:-}" = "--fuzzing" ]; then
