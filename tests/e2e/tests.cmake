@@ -55,3 +55,14 @@ foreach(desktop Sway KWin Mutter X11)
     TIMEOUT 180
     SKIP_REGULAR_EXPRESSION "${desktop} cannot run here")
 endforeach()
+
+# The show and the watcher beside each desktop's own blanking and locking, every desktop run
+# as an ordinary user with stand-ins for logind and GDM on a system bus of the test's own.
+foreach(desktop GnomeShell KWin Sway)
+  add_test(NAME e2e.desktop_lock_on_${desktop}
+           COMMAND /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/desktop_lock_e2e.py -v On${desktop})
+  set_tests_properties(e2e.desktop_lock_on_${desktop} PROPERTIES
+    ENVIRONMENT "PELANDRA_SAVER=$<TARGET_FILE:pelandra-saver>"
+    TIMEOUT 180
+    SKIP_REGULAR_EXPRESSION "${desktop} cannot run here")
+endforeach()
