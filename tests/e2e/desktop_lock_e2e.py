@@ -25,6 +25,30 @@ LOCKED_LINE = "the desktop is locked; no show until it unlocks"
 UNLOCKED_LINE = "the desktop is unlocked; waiting again"
 
 
+class StuckFork:
+    """Calls true once a process of the group `group` named gnome-shell has had a forked
+    child of the same name, one that has not gone on to run its program, for 3 s."""
+
+    def __init__(self, group):
+        self.group, self.since = group, {}
+
+    def __call__(self):
+        shells = {}
+        for entry in os.listdir("/proc"):
+            try:
+                with open(f"/proc/{entry}/stat", encoding="utf-8", errors="replace") as f:
+                    name, rest = f.read().rsplit(")", 1)
+            except (OSError, ValueError):
+                continue
+            fields = rest.split()
+            if name.endswith("(gnome-shell") and int(fields[2]) == self.group:
+                shells[int(entry)] = int(fields[1])
+        children = {pid for pid, parent in shells.items() if parent in shells}
+        now = time.monotonic()
+        self.since = {pid: self.since.get(pid, now) for pid in children}
+        return "stuck" if any(now - t > 3 for t in self.since.values()) else None
+
+
 def with_session_bus(home, command, env):
     """`command` started in a session bus of its own (dbus-run-session); returns the process
     and a function that reads the bus's address once the command has started."""
@@ -72,7 +96,11 @@ class GnomeShell(Desktop):
     tools = ("gnome-shell", "gjs", "gsettings", "/usr/libexec/gsd-screensaver-proxy")
 
     @classmethod
-    def why_not(cls):  # the shell makes its lock screen only on a systemd machine
+    def why_not(cls):
+        # The shell makes its lock screen only where this folder tells it logind runs (the
+        # stand-in answers for logind); a container without systemd lacks it.
+        if os.geteuid() == 0:
+            os.makedirs("/run/systemd/seats", exist_ok=True)
         return missing(cls.tools) or (None if os.path.isdir("/run/systemd/seats") else
                                       "GNOME Shell locks nothing without /run/systemd/seats")
 
@@ -83,11 +111,13 @@ class GnomeShell(Desktop):
         # GNOME Shell 43 starts ibus-daemon with a child setup in JavaScript, which now and
         # then deadlocks in the forked child and holds the shell's start-up for good: such a
         # start is ended and tried again. Locked before its start-up ends, it stops answering.
-        for _ in range(3):
+        for _ in range(4):
             shell, bus = with_session_bus(home, [
                 "gnome-shell", "--headless", "--wayland", "--no-x11", "--wayland-display",
                 "wayland-gnome", "--virtual-monitor", "1024x768"], env)
-            if wait_until(lambda: "GNOME Shell started" in home.said("compositor.log"), 8):
+            stuck = StuckFork(shell.pid)
+            if wait_until(lambda: stuck() or "GNOME Shell started" in
+                          home.said("compositor.log"), 60) is True:
                 break
             os.killpg(shell.pid, signal.SIGKILL)
             shell.wait()

@@ -97,7 +97,8 @@ std::optional<watch::DesktopBlank> desktopBlank() {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) return std::nullopt;
     std::optional<int32_t> minutes;
-    if (serviceRunning(bus, "org.gnome.ScreenSaver")) {
+    if (serviceRunning(bus, "org.gnome.Shell.ScreenShield") ||
+        serviceRunning(bus, "org.gnome.ScreenSaver")) {
         minutes = gsettingsMinutes("org.gnome.desktop.session", "idle-delay");
         if (minutes)
             return watch::DesktopBlank{*minutes, "GNOME's org.gnome.desktop.session idle-delay"};
