@@ -12,7 +12,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 from saver_home import SaverHome, missing, wait_until  # noqa: E402
 from sway_session import POINTER, TOOLS, Output, SwaySession, VirtualPointer  # noqa: E402
-from xsession import ended_within, is_black, is_red  # noqa: E402
+from xsession import ended_within, is_black, is_red, largest_shared_buffer  # noqa: E402
 
 SIDE_BY_SIDE = (Output("HEADLESS-1", 800, 600), Output("HEADLESS-2", 1024, 768, x=800))
 # 1600 x 1200 device pixels at scale 2: an 800 x 600 screen to the layout.
@@ -35,6 +35,19 @@ def full_screen_on(node, output=None):
     for child in node.get("nodes", []) + node.get("floating_nodes", []):
         found |= full_screen_on(child, output)
     return found
+
+
+def window_on(node, output, found=None):
+    """sway's id of the program's window on `output`."""
+    if node.get("type") == "output":
+        found = node["name"] == output
+    if found and node.get("pid"):
+        return node["id"]
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        inner = window_on(child, output, found)
+        if inner is not None:
+            return inner
+    return None
 
 
 class ShowOnSway(unittest.TestCase):
@@ -72,6 +85,8 @@ class ShowOnSway(unittest.TestCase):
         self.assertEqual(first.count(0, 489, 270, 24, is_red), 0)
         self.assertEqual(first.count(0, 0, 800, 600, is_background), 0)
         self.assertEqual(self.sway.screenshot("HEADLESS-2").count(0, 0, 1024, 768, not_black), 0)
+        # One black pixel the compositor scales, no buffer of the output's size.
+        self.assertLess(largest_shared_buffer(self.show.pid), 1024 * 768 * 4)
         self.sway.key("x")
         self.assertEnds()
 
@@ -84,6 +99,12 @@ class ShowOnSway(unittest.TestCase):
         self.assertGreater(shot.count(414, 103, 772, 469, not_black), 772 * 469 * 0.3)
         self.assertEqual(shot.count(0, 0, 400, 90, not_black), 0)
         self.sway.key("x")
+        self.assertEnds()
+
+    def test_the_compositor_closing_the_show_ends_it_covers_and_all(self):
+        self.start()
+        show = window_on(json.loads(self.sway.swaymsg("-t", "get_tree")), "HEADLESS-1")
+        self.sway.swaymsg(f"[con_id={show}]", "kill")
         self.assertEnds()
 
     @needs_mouse

@@ -251,8 +251,8 @@ void QtPlatform::showForm(std::string_view form) {
 void QtPlatform::coverOtherScreens(std::string_view form) {
     FormWindow& window = windowFor(form);
     // Input on a cover is input on the show's own surface.
-    covers_ =
-        std::make_unique<ScreenCovers>([&window](EventKind kind) { window.raiseOwnEvent(kind); });
+    covers_ = std::make_unique<ScreenCovers>(
+        window, [&window](EventKind kind) { window.raiseOwnEvent(kind); });
 }
 
 ScreenSize QtPlatform::screenSize() {

@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QWindow>
+#include <QWidget>
 
 #include "platform/qt/window_system.h"
 
@@ -13,15 +13,9 @@ namespace pelandra::qt {
 CoverWindow::CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput)
     : raise_(std::move(onInput)) {
     setObjectName(QStringLiteral("screenCover"));
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_QuitOnClose, false);  // the program ends with its own window
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, Qt::black);
-    setPalette(palette);
-    setAutoFillBackground(true);
+    setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+    setProperty("_q_showWithoutActivating", true);  // the show keeps the keyboard
     setCursor(hiddenPointer());
-    setMouseTracking(true);
     fill(screen);
     showFullScreen();
     fill(screen);  // set again: without a window manager nothing else places it
@@ -47,7 +41,11 @@ void CoverWindow::mouseMoveEvent(QMouseEvent* event) {
     raise_(EventKind::MouseMove);
 }
 
-ScreenCovers::ScreenCovers(std::function<void(EventKind)> onInput) : raise_(std::move(onInput)) {
+ScreenCovers::ScreenCovers(QWidget& show, std::function<void(EventKind)> onInput)
+    : show_(show), raise_(std::move(onInput)) {
+    // Covers are plain windows, which later Qt releases count among those that keep the
+    // program running once its own window closed: they go as soon as that one is hidden.
+    show_.installEventFilter(this);
     auto* app = qGuiApp;
     connect(app, &QGuiApplication::screenAdded, this, [this] { update(); });
     connect(app, &QGuiApplication::screenRemoved, this, [this] { update(); });
@@ -58,13 +56,18 @@ ScreenCovers::ScreenCovers(std::function<void(EventKind)> onInput) : raise_(std:
 
 bool ScreenCovers::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    if (watched == &show_ && type == QEvent::Hide) {
+        showEnded_ = true;
+        covers_.clear();
+        return false;
+    }
     if ((type != QEvent::Enter && type != QEvent::MouseMove) || !watched->isWindowType()) {
         return false;
     }
     const QPointF where = static_cast<QSinglePointEvent*>(event)->globalPosition();
     if (type == QEvent::Enter && lastPointer_ && *lastPointer_ != where) {
         for (const auto& [screen, cover] : covers_) {
-            if (cover->windowHandle() == watched) raise_(EventKind::MouseMove);
+            if (cover.get() == watched) raise_(EventKind::MouseMove);
         }
     }
     lastPointer_ = where;
@@ -79,6 +82,7 @@ CoverWindow* ScreenCovers::coverOf(QScreen* screen) const {
 }
 
 void ScreenCovers::update() {
+    if (showEnded_) return;
     const QList<QScreen*> screens = QGuiApplication::screens();
     QScreen* primary = QGuiApplication::primaryScreen();
     for (auto it = covers_.begin(); it != covers_.end();) {

@@ -2,21 +2,22 @@
 #pragma once
 
 #include <QPointF>
-#include <QWidget>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 
 #include "platform/platform.h"
+#include "platform/qt/black_window.h"
 
 class QScreen;
+class QWidget;
 
 namespace pelandra::qt {
 
 // A plain black, borderless, top-most window full screen on one screen, without a pointer;
 // its input is passed on to `onInput`.
-class CoverWindow : public QWidget {
+class CoverWindow : public BlackWindow {
   public:
     CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput);
     void fill(QScreen* screen);
@@ -30,13 +31,13 @@ class CoverWindow : public QWidget {
     std::function<void(EventKind)> raise_;
 };
 
-// Every screen but the primary one, covered for as long as this lives, following screens
-// that appear, vanish or become the primary one. On Wayland the move that takes the pointer
-// onto a cover from another window brings the cover only an enter event, where X11 brings a
-// move too: there it counts as a move.
+// Every screen but the primary one, covered for as long as this lives and `show` is not
+// hidden, following screens that appear, vanish or become the primary one. On Wayland the
+// move that takes the pointer onto a cover from another window brings the cover only an
+// enter event, where X11 brings a move too: there it counts as a move.
 class ScreenCovers : public QObject {
   public:
-    explicit ScreenCovers(std::function<void(EventKind)> onInput);
+    ScreenCovers(QWidget& show, std::function<void(EventKind)> onInput);
     ~ScreenCovers() override;
     size_t count() const { return covers_.size(); }
     CoverWindow* coverOf(QScreen* screen) const;
@@ -47,6 +48,8 @@ class ScreenCovers : public QObject {
   private:
     void update();
 
+    QWidget& show_;
+    bool showEnded_ = false;
     std::function<void(EventKind)> raise_;
     std::optional<QPointF> lastPointer_;  // where the program last saw the pointer
     std::map<QScreen*, std::unique_ptr<CoverWindow>> covers_;
