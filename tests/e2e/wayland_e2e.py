@@ -98,6 +98,8 @@ class ShowOnSway(unittest.TestCase):
         # The column centred on 1600 pixels and lowered; nothing left in the old corner.
         self.assertGreater(shot.count(414, 103, 772, 469, not_black), 772 * 469 * 0.3)
         self.assertEqual(shot.count(0, 0, 400, 90, not_black), 0)
+        # The black around it is one pixel scaled: no buffer of the output's size.
+        self.assertLess(largest_shared_buffer(self.show.pid), 1600 * 1200 * 4)
         self.sway.key("x")
         self.assertEnds()
 
@@ -125,6 +127,23 @@ class ShowOnSway(unittest.TestCase):
         self.assertEqual(shot.count(0, 0, 1024, 768, not_black), 0, "a pointer on the cover")
         self.pointer.move(1300, 300)
         self.assertEnds()
+
+    @needs_mouse
+    def test_a_move_that_crosses_into_another_window_counts_where_it_lands(self):
+        # Such a move brings the window only an enter event; the show counts moves per
+        # surface (the window's, the photo's), ending at the fourth on either.
+        for name, moves, last in (
+                ("from the black onto the photo",
+                 [(300, 590), (300, 240), (310, 240), (320, 240)], (330, 240)),
+                ("from the second output back onto the black",
+                 [(1000, 300), (1100, 300), (1200, 300)], (700, 590))):
+            with self.subTest(name):
+                self.start(mouse=True)
+                for x, y in moves:
+                    self.pointer.move(x, y)
+                self.assertIsNone(self.show.poll(), "ended before the last move")
+                self.pointer.move(*last)
+                self.assertEnds()
 
     def test_a_photo_at_scale_2_keeps_its_one_pixel_detail(self):
         # A checkerboard of single pixels the size of the photo control at scale 2: decoded

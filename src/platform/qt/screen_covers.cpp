@@ -1,10 +1,12 @@
 #include "screen_covers.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 #include "platform/qt/window_system.h"
 
@@ -14,9 +16,11 @@ CoverWindow::CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput
     : raise_(std::move(onInput)) {
     setObjectName(QStringLiteral("screenCover"));
     setFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-    setProperty("_q_showWithoutActivating", true);  // the show keeps the keyboard
     setCursor(hiddenPointer());
     fill(screen);
+}
+
+void CoverWindow::present(QScreen* screen) {
     showFullScreen();
     fill(screen);  // set again: without a window manager nothing else places it
     raise();
@@ -39,6 +43,18 @@ void CoverWindow::mousePressEvent(QMouseEvent* event) {
 void CoverWindow::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     raise_(EventKind::MouseMove);
+}
+
+ShowBackdrop::ShowBackdrop(QScreen* screen, QWidget& show, std::function<void(EventKind)> onInput)
+    : CoverWindow(screen, std::move(onInput)), show_(show) {
+    setObjectName(QStringLiteral("showBackdrop"));
+    setTitle(show.windowTitle());
+    setIcon(show.windowIcon());
+}
+
+void ShowBackdrop::closeEvent(QCloseEvent* event) {
+    // A close from the window system is one of the show's: it asks the show, and goes with it.
+    if (!show_.close()) event->ignore();
 }
 
 ScreenCovers::ScreenCovers(QWidget& show, std::function<void(EventKind)> onInput)
@@ -64,10 +80,17 @@ bool ScreenCovers::eventFilter(QObject* watched, QEvent* event) {
     if ((type != QEvent::Enter && type != QEvent::MouseMove) || !watched->isWindowType()) {
         return false;
     }
-    const QPointF where = static_cast<QSinglePointEvent*>(event)->globalPosition();
+    const auto* pointer = static_cast<QSinglePointEvent*>(event);
+    const QPointF where = pointer->globalPosition();
     if (type == QEvent::Enter && lastPointer_ && *lastPointer_ != where) {
-        for (const auto& [screen, cover] : covers_) {
-            if (cover.get() == watched) raise_(EventKind::MouseMove);
+        QWindow* show = show_.windowHandle();
+        bool onShow = show != nullptr && (watched == show || watched == show->parent());
+        for (const auto& [screen, cover] : covers_) onShow = onShow || cover.get() == watched;
+        // The move the window missed, for whatever is under the pointer there to take.
+        if (onShow) {
+            QCoreApplication::postEvent(
+                watched, new QMouseEvent(QEvent::MouseMove, pointer->position(), where,
+                                         Qt::NoButton, pointer->buttons(), pointer->modifiers()));
         }
     }
     lastPointer_ = where;
@@ -95,6 +118,8 @@ void ScreenCovers::update() {
     for (QScreen* screen : screens) {
         if (screen == primary || covers_.count(screen) != 0) continue;
         auto cover = std::make_unique<CoverWindow>(screen, raise_);
+        cover->setProperty("_q_showWithoutActivating", true);  // the show keeps the keyboard
+        cover->present(screen);
         // A screen that moves or changes size keeps its cover.
         connect(screen, &QScreen::geometryChanged, cover.get(),
                 [cover = cover.get(), screen] { cover->fill(screen); });

@@ -20,6 +20,8 @@ namespace pelandra::qt {
 class CoverWindow : public BlackWindow {
   public:
     CoverWindow(QScreen* screen, std::function<void(EventKind)> onInput);
+    // Shows it full screen on `screen`.
+    void present(QScreen* screen);
     void fill(QScreen* screen);
 
   protected:
@@ -31,10 +33,23 @@ class CoverWindow : public BlackWindow {
     std::function<void(EventKind)> raise_;
 };
 
+// The primary screen's cover, under the full-screen show's window, which then needs to be
+// no larger than its controls. Closing it closes the show.
+class ShowBackdrop : public CoverWindow {
+  public:
+    ShowBackdrop(QScreen* screen, QWidget& show, std::function<void(EventKind)> onInput);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QWidget& show_;
+};
+
 // Every screen but the primary one, covered for as long as this lives and `show` is not
 // hidden, following screens that appear, vanish or become the primary one. On Wayland the
-// move that takes the pointer onto a cover from another window brings the cover only an
-// enter event, where X11 brings a move too: there it counts as a move.
+// move that takes the pointer onto a cover or the show's window from another window brings
+// it only an enter event, where X11 brings a move too: there it counts as a move.
 class ScreenCovers : public QObject {
   public:
     ScreenCovers(QWidget& show, std::function<void(EventKind)> onInput);
