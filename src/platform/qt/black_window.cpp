@@ -11,8 +11,8 @@ namespace pelandra::qt {
 
 namespace {
 
-// Asks the X server to fill `window` with black whenever any of it is exposed, as it does
-// for the root window: true when the program runs on X11.
+// Asks the X server to fill `window` with black whenever any of it is exposed; true when
+// the program runs on X11.
 bool setBlackBackground(WId window) {
     xcb_connection_t* connection = qtX11Connection();
     if (connection == nullptr) return false;
@@ -47,14 +47,14 @@ bool BlackWindow::event(QEvent* event) {
 }
 
 void BlackWindow::exposeEvent(QExposeEvent*) {
-    if (isExposed()) fill();
+    if (isExposed()) blacken();
 }
 
 void BlackWindow::hideEvent(QHideEvent*) {
     wayland_.reset();  // Qt gives a window shown again a new Wayland surface
 }
 
-void BlackWindow::fill() {
+void BlackWindow::blacken() {
     if (serverFills_) return;
     if (!wayland_ && !store_) wayland_ = WaylandBlack::forWindow(*this);
     if (wayland_) {

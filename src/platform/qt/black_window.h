@@ -19,17 +19,13 @@ class BlackWindow : public QWindow {
     BlackWindow();
     ~BlackWindow() override;
 
-    // Whether the program keeps a buffer of the window's size: false where the window
-    // system fills it.
-    bool holdsBuffer() const { return store_ != nullptr; }
-
   protected:
     bool event(QEvent* event) override;
     void exposeEvent(QExposeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
   private:
-    void fill();
+    void blacken();
 
     bool serverFills_ = false;  // X11: the server paints the background pixel
     std::unique_ptr<WaylandBlack> wayland_;
