@@ -9,7 +9,8 @@ and its picture decoder, once the show has drawn its first photo, on
 
 Prints figures, never passes or fails. Run it with the built program:
   PELANDRA_SAVER=build/release/pelandra-saver python3 bench/screen_memory.py
-(as root, sway and the show run as nobody, as in the end-to-end tests)."""
+(as root, sway and the show run as nobody, as in the end-to-end tests). "largest shared
+buffer" is the largest window buffer the program shares with the X server or compositor."""
 
 import os
 import shutil
@@ -54,6 +55,13 @@ def rollup(pid):
     return figures.get("Rss", 0), figures.get("Pss", 0)
 
 
+def buffer_of(pid):
+    try:
+        return largest_shared_buffer(pid)
+    except OSError:  # ended meanwhile
+        return 0
+
+
 def measure(name, show):
     """Samples the show's tree for a while and prints its peak."""
     peak_rss = peak_pss = buffer = 0
@@ -63,7 +71,7 @@ def measure(name, show):
         figures = [rollup(pid) for pid in pids]
         peak_rss = max(peak_rss, sum(rss for rss, _ in figures))
         peak_pss = max(peak_pss, sum(pss for _, pss in figures))
-        buffer = max([buffer] + [largest_shared_buffer(pid) for pid in pids])
+        buffer = max([buffer] + [buffer_of(pid) for pid in pids])
         time.sleep(0.25)
     if show.poll() is not None:
         print(f"{name:<44} the show ended early (status {show.returncode})")
@@ -76,7 +84,7 @@ def on_x(width, height):
     screen = VirtualScreen(width, height)
     home = SaverHome()
     try:
-        show = home.start([home.program], env=home.env(DISPLAY=screen.display), user=False)
+        show = home.start([home.program], env=home.env(DISPLAY=screen.display))
         measure(f"X, one screen of {width} x {height}", show)
     finally:
         home.close()
@@ -141,7 +149,7 @@ def on_x_monitors():
     screens = TwoMonitors()
     home = SaverHome()
     try:
-        show = home.start([home.program], env=home.env(DISPLAY=screens.display), user=False)
+        show = home.start([home.program], env=home.env(DISPLAY=screens.display))
         measure("X, 800 x 600 and a covered 7680 x 4320", show)
     finally:
         home.close()
