@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev libgl-dev libxcb1-dev libx11-6 libinih-dev libseccomp-dev
+  qt6-base-dev qt6-base-private-dev libgl-dev libxcb1-dev libx11-6 libinih-dev libseccomp-dev
   googletest libgtest-dev
   xvfb xauth xdotool x11-utils imagemagick libjpeg-turbo-progs fonts-dejavu-core fonts-liberation2
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils

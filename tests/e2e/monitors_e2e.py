@@ -14,7 +14,8 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from xsession import Saver, VirtualScreen, ended_within, is_black, is_red  # noqa: E402
+from xsession import (Saver, VirtualScreen, ended_within, is_black, is_red,  # noqa: E402
+                      largest_shared_buffer)
 
 DUMMY_DRIVER = "/usr/lib/xorg/modules/drivers/dummy_drv.so"
 CONFIG = """
@@ -140,9 +141,11 @@ class TwoMonitors(unittest.TestCase):
                            772 * 469 * 0.3)
         self.assertGreater(shot.count(274, 489, 252, 24, is_red), 20)
         self.assertEqual(shot.count(0, 489, 270, 24, is_red), 0)
-        # The second monitor: black all over, none of the red root left.
+        # The second monitor: black all over, none of the red root left, and painted by the
+        # X server: the program holds no buffer of its size.
         self.assertEqual(self.red_on_second(shot), 0)
         self.assertEqual(shot.count(*SECOND, lambda p: not is_black(p)), 0)
+        self.assertLess(largest_shared_buffer(self.process.pid), SECOND[2] * SECOND[3] * 4)
 
     def test_a_click_on_the_second_monitor_ends_the_show(self):
         self.screen.xdotool("mousemove", "1300", "400")

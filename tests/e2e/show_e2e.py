@@ -7,7 +7,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
 from xsession import (Saver, VirtualScreen, autolaunched_buses, ended_within,  # noqa: E402
-                      is_black, is_red, near)
+                      is_black, is_red, largest_shared_buffer, near)
 
 BLUE = (0x20, 0x80, 0xE0)
 GREEN = (0x30, 0xC0, 0x30)
@@ -113,7 +113,7 @@ class Layout1024(ShowTest):
     size = (1024, 768)
 
     def test_the_column_is_lowered_on_other_screens(self):
-        self.start(interval=60)
+        process = self.start(interval=60)
         shot = self.screen.screenshot()
         # Frame lowered by 1400 twips (93.3 px): nothing above it.
         self.assertEqual(shot.count(0, 0, 1024, 92, lambda p: not is_black(p)), 0)
@@ -122,6 +122,8 @@ class Layout1024(ShowTest):
         self.assertGreater(shot.count(386, 583, 252, 23, is_red), 20)
         self.assertGreater(shot.count(232, 608, 560, 64, lambda p: not is_black(p)), 560 * 64 * 0.04)
         self.assertEqual(shot.count(0, 675, 1024, 93, lambda p: not is_black(p)), 0)
+        # The black around the column is the X server's: no buffer of the screen's size.
+        self.assertLess(largest_shared_buffer(process.pid), 1024 * 768 * 4)
 
 
 class Ending(ShowTest):

@@ -12,7 +12,7 @@ import unittest
 sys.path.insert(0, os.path.dirname(__file__))
 from saver_home import SaverHome, missing, wait_until  # noqa: E402
 from sway_session import POINTER, TOOLS, Output, SwaySession, VirtualPointer  # noqa: E402
-from xsession import ended_within, is_black, is_red  # noqa: E402
+from xsession import ended_within, is_black, is_red, largest_shared_buffer  # noqa: E402
 
 SIDE_BY_SIDE = (Output("HEADLESS-1", 800, 600), Output("HEADLESS-2", 1024, 768, x=800))
 # 1600 x 1200 device pixels at scale 2: an 800 x 600 screen to the layout.
@@ -35,6 +35,19 @@ def full_screen_on(node, output=None):
     for child in node.get("nodes", []) + node.get("floating_nodes", []):
         found |= full_screen_on(child, output)
     return found
+
+
+def window_on(node, output, found=None):
+    """sway's id of the program's window on `output`."""
+    if node.get("type") == "output":
+        found = node["name"] == output
+    if found and node.get("pid"):
+        return node["id"]
+    for child in node.get("nodes", []) + node.get("floating_nodes", []):
+        inner = window_on(child, output, found)
+        if inner is not None:
+            return inner
+    return None
 
 
 class ShowOnSway(unittest.TestCase):
@@ -72,6 +85,8 @@ class ShowOnSway(unittest.TestCase):
         self.assertEqual(first.count(0, 489, 270, 24, is_red), 0)
         self.assertEqual(first.count(0, 0, 800, 600, is_background), 0)
         self.assertEqual(self.sway.screenshot("HEADLESS-2").count(0, 0, 1024, 768, not_black), 0)
+        # One black pixel the compositor scales, no buffer of the output's size.
+        self.assertLess(largest_shared_buffer(self.show.pid), 1024 * 768 * 4)
         self.sway.key("x")
         self.assertEnds()
 
@@ -83,7 +98,15 @@ class ShowOnSway(unittest.TestCase):
         # The column centred on 1600 pixels and lowered; nothing left in the old corner.
         self.assertGreater(shot.count(414, 103, 772, 469, not_black), 772 * 469 * 0.3)
         self.assertEqual(shot.count(0, 0, 400, 90, not_black), 0)
+        # The black around it is one pixel scaled: no buffer of the output's size.
+        self.assertLess(largest_shared_buffer(self.show.pid), 1600 * 1200 * 4)
         self.sway.key("x")
+        self.assertEnds()
+
+    def test_the_compositor_closing_the_show_ends_it_covers_and_all(self):
+        self.start()
+        show = window_on(json.loads(self.sway.swaymsg("-t", "get_tree")), "HEADLESS-1")
+        self.sway.swaymsg(f"[con_id={show}]", "kill")
         self.assertEnds()
 
     @needs_mouse
@@ -104,6 +127,23 @@ class ShowOnSway(unittest.TestCase):
         self.assertEqual(shot.count(0, 0, 1024, 768, not_black), 0, "a pointer on the cover")
         self.pointer.move(1300, 300)
         self.assertEnds()
+
+    @needs_mouse
+    def test_a_move_that_crosses_into_another_window_counts_where_it_lands(self):
+        # Such a move brings the window only an enter event; the show counts moves per
+        # surface (the window's, the photo's), ending at the fourth on either.
+        for name, moves, last in (
+                ("from the black onto the photo",
+                 [(300, 590), (300, 240), (310, 240), (320, 240)], (330, 240)),
+                ("from the second output back onto the black",
+                 [(1000, 300), (1100, 300), (1200, 300)], (700, 590))):
+            with self.subTest(name):
+                self.start(mouse=True)
+                for x, y in moves:
+                    self.pointer.move(x, y)
+                self.assertIsNone(self.show.poll(), "ended before the last move")
+                self.pointer.move(*last)
+                self.assertEnds()
 
     def test_a_photo_at_scale_2_keeps_its_one_pixel_detail(self):
         # A checkerboard of single pixels the size of the photo control at scale 2: decoded

@@ -171,6 +171,19 @@ def autolaunched_buses(display):
     return found
 
 
+def largest_shared_buffer(pid):
+    """Bytes of the largest shared writable mapping of process `pid`: a window's pixels, as a
+    window system's client shares them with the server."""
+    largest = 0
+    with open(f"/proc/{pid}/maps", encoding="utf-8") as maps:
+        for line in maps:
+            span, mode = line.split()[:2]
+            if mode[1] == "w" and mode[3] == "s":
+                start, end = (int(n, 16) for n in span.split("-"))
+                largest = max(largest, end - start)
+    return largest
+
+
 def ended_within(process, seconds):
     try:
         process.wait(timeout=seconds)

@@ -15,6 +15,7 @@
 #include "platform/qt/control_widgets.h"
 #include "platform/qt/design_style.h"
 #include "platform/qt/qt_text.h"
+#include "platform/qt/screen_covers.h"
 #include "platform/qt/window_system.h"
 #include "platform/tab_order.h"
 
@@ -60,6 +61,15 @@ FormWindow::FormWindow(const FormDesign& design, EventSink& sink)
     }
     for (const ControlDesign& control : design.controls) build(control);
     orderTabs(design);
+}
+
+FormWindow::~FormWindow() {
+    // The backdrop owns the window's native window as its child: that goes first.
+    if (backdrop_) destroy();
+}
+
+QWindow* FormWindow::backdrop() const {
+    return backdrop_.get();
 }
 
 void FormWindow::build(const ControlDesign& design) {
@@ -122,7 +132,7 @@ void FormWindow::build(const ControlDesign& design) {
 void FormWindow::applyPlacement(const Control& control) {
     const QRect layout = pixelRect(control.where);
     control.widget->setGeometry(control.widget->parentWidget() == this
-                                    ? projection_.onWindow(layout)
+                                    ? projection_.onWindow(layout).translated(-origin_)
                                     : projection_.inside(layout));
     if (!control.font.name.empty()) {
         control.widget->setFont(fontOf(control.font, projection_.scale));
@@ -141,6 +151,27 @@ void FormWindow::place(std::string_view control, const Twips& where) {
     if (found == controls_.end()) return;
     found->second.where = where;
     applyPlacement(found->second);
+    fitToControls();
+}
+
+void FormWindow::fitToControls() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!onBackdrop() || screen == nullptr) return;
+    QRect used;
+    for (const auto& [name, control] : controls_) {
+        if (control.widget->parentWidget() == this) {
+            used |= projection_.onWindow(pixelRect(control.where));
+        }
+    }
+    if (notice_ != nullptr) used |= projection_.onWindow(pixelRect(noticeWhere_));
+    used &= QRect(QPoint(0, 0), screen->geometry().size());
+    if (used.isEmpty()) used = QRect(0, 0, 1, 1);
+    const bool moved = used.topLeft() != origin_;
+    origin_ = used.topLeft();
+    setGeometry(used);  // on the backdrop
+    if (!moved) return;
+    for (const auto& [name, control] : controls_) applyPlacement(control);
+    if (notice_ != nullptr) placeNotice();
 }
 
 void FormWindow::orderTabs(const FormDesign& design) {
@@ -165,7 +196,11 @@ QTimer* FormWindow::timer(std::string_view control) const {
 }
 
 void FormWindow::coverScreen() {
-    placeOnScreen(*this, QGuiApplication::primaryScreen());
+    if (backdrop_) {
+        placeOnScreen(*backdrop_, QGuiApplication::primaryScreen());
+    } else {
+        placeOnScreen(*this, QGuiApplication::primaryScreen());
+    }
 }
 
 void FormWindow::maximise() {
@@ -175,7 +210,11 @@ void FormWindow::maximise() {
         screenChanges_ =
             std::make_unique<ScreenChanges>([this] { raiseOwnEvent(EventKind::ScreensChanged); });
     }
-    move(0, 0);
+    if (onBackdrop()) {
+        fitToControls();
+    } else {
+        move(0, 0);
+    }
     if (isVisible()) coverScreen();
 }
 
@@ -220,6 +259,7 @@ void FormWindow::setNotice(const QString& text, const Twips& where) {
     notice_->setText(text);
     noticeWhere_ = where;
     placeNotice();
+    fitToControls();
     notice_->show();
     notice_->raise();
 }
@@ -228,12 +268,18 @@ void FormWindow::placeNotice() {
     notice_->setFont(fontOf(kNoticeFont, projection_.scale));
     const int margin = projection_.length(12);
     notice_->setContentsMargins(margin, margin, margin, margin);
-    notice_->setGeometry(projection_.onWindow(pixelRect(noticeWhere_)));
+    notice_->setGeometry(projection_.onWindow(pixelRect(noticeWhere_)).translated(-origin_));
 }
 
 void FormWindow::present() {
     if (hosted_) {
         show();  // never activated, raised or holding the keyboard: the host owns input
+        return;
+    }
+    if (onBackdrop()) {
+        presentOnBackdrop();
+        setFocus(Qt::ActiveWindowFocusReason);
+        grabKeyboard();  // held until the process ends
         return;
     }
     if (style_ == WindowStyle::FullScreen) {
@@ -261,8 +307,28 @@ void FormWindow::present() {
     if (firstFocus_ != nullptr) firstFocus_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
+void FormWindow::presentOnBackdrop() {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!backdrop_) {
+        backdrop_ = std::make_unique<ShowBackdrop>(screen, *this,
+                                                   [this](EventKind kind) { raiseOwnEvent(kind); });
+        backdrop_->unsetCursor();  // the show hides the pointer itself, and shows it at the end
+        backdrop_->present(screen);
+        setAttribute(Qt::WA_NativeWindow);
+        winId();  // creates the native window so it can be given its parent
+        windowHandle()->setParent(backdrop_.get());
+    }
+    fitToControls();
+    show();
+    backdrop_->requestActivate();
+}
+
 void FormWindow::raiseEvent(const std::string& control, EventKind kind) {
     sink_.handle(name_, control, kind);
+}
+
+void FormWindow::hideEvent(QHideEvent*) {
+    if (backdrop_) backdrop_->hide();
 }
 
 void FormWindow::keyPressEvent(QKeyEvent* event) {

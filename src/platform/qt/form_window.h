@@ -17,10 +17,13 @@ class QWindow;
 
 namespace pelandra::qt {
 
+class ShowBackdrop;
+
 class FormWindow : public QWidget {
   public:
     // Builds the window and every control, hidden; timers start at once.
     FormWindow(const FormDesign& design, EventSink& sink);
+    ~FormWindow() override;
 
     const std::string& name() const { return name_; }
     WindowStyle style() const { return style_; }
@@ -29,8 +32,12 @@ class FormWindow : public QWidget {
     QTimer* timer(std::string_view control) const;
 
     // Left and top 0 and the whole primary screen (applied when shown); from then on the
-    // window raises ScreensChanged after each change of the screens.
+    // window raises ScreensChanged after each change of the screens. A full-screen window
+    // that is not hosted is then shown on a black backdrop filling the screen, itself only
+    // as large as its controls need: the black costs no buffer of the screen's size.
     void maximise();
+    // That backdrop once shown, else null.
+    QWindow* backdrop() const;
     // Shows the window: full screen and holding the keyboard, or centred as a dialog; a
     // hosted window just appears inside its host.
     void present();
@@ -59,6 +66,7 @@ class FormWindow : public QWidget {
     }
 
   protected:
+    void hideEvent(QHideEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -73,10 +81,14 @@ class FormWindow : public QWidget {
 
     void build(const ControlDesign& design);
     void applyPlacement(const Control& control);
+    bool onBackdrop() const { return maximised_ && !hosted_ && style_ == WindowStyle::FullScreen; }
+    // Shrinks the window to its controls (on a backdrop) and moves them to match.
+    void fitToControls();
     void placeNotice();
     void orderTabs(const FormDesign& design);
     void raiseEvent(const std::string& control, EventKind kind);
     void coverScreen();
+    void presentOnBackdrop();
 
     EventSink& sink_;
     std::string name_;
@@ -84,6 +96,8 @@ class FormWindow : public QWidget {
     bool maximised_ = false;
     bool hosted_ = false;
     Projection projection_;
+    QPoint origin_;  // where the window's own top-left corner is on its backdrop
+    std::unique_ptr<ShowBackdrop> backdrop_;
     Twips noticeWhere_;
     QLabel* notice_ = nullptr;
     QWidget* firstFocus_ = nullptr;

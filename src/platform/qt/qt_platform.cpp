@@ -103,7 +103,10 @@ QtPlatform::QtPlatform(int& argc, char** argv)
 
 void QtPlatform::windowGone(uintptr_t id, bool destroyed) {
     for (const auto& [name, window] : windows_) {
-        if (window->internalWinId() != id) continue;
+        const QWindow* backdrop = window->backdrop();
+        if (window->internalWinId() != id && (backdrop == nullptr || backdrop->winId() != id)) {
+            continue;
+        }
         // The show unmapped while the program still shows it: another client took it away.
         // A dialog may be unmapped by a window manager that minimises it.
         const bool show = window->style() == WindowStyle::FullScreen && window->isVisible();
@@ -264,8 +267,8 @@ void QtPlatform::showForm(std::string_view form) {
 void QtPlatform::coverOtherScreens(std::string_view form) {
     FormWindow& window = windowFor(form);
     // Input on a cover is input on the show's own surface.
-    covers_ =
-        std::make_unique<ScreenCovers>([&window](EventKind kind) { window.raiseOwnEvent(kind); });
+    covers_ = std::make_unique<ScreenCovers>(
+        window, [&window](EventKind kind) { window.raiseOwnEvent(kind); });
 }
 
 ScreenSize QtPlatform::screenSize() {
@@ -332,7 +335,10 @@ void QtPlatform::messageBox(TextView prompt, TextView title) {
     for (const auto& [name, window] : windows_) {
         if (owner == nullptr && window->isVisible()) owner = window.get();
     }
-    QMessageBox box(owner);
+    // A show on its backdrop lends the backdrop, its top-level window, to the box.
+    auto* form = dynamic_cast<FormWindow*>(owner);
+    QWindow* backdrop = form != nullptr ? form->backdrop() : nullptr;
+    QMessageBox box(backdrop != nullptr ? nullptr : owner);
     box.setIcon(QMessageBox::NoIcon);
     box.setWindowTitle(toQString(title));
     box.setTextFormat(Qt::PlainText);
@@ -351,6 +357,10 @@ void QtPlatform::messageBox(TextView prompt, TextView title) {
     }
     if (owner != nullptr && owner->windowFlags().testFlag(Qt::WindowStaysOnTopHint)) {
         box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    }
+    if (backdrop != nullptr) {
+        box.winId();  // creates the box's native window to name its parent
+        box.windowHandle()->setTransientParent(backdrop);
     }
     // The show holds the keyboard; lend it to the box while it is open.
     QWidget* grabber = QWidget::keyboardGrabber();

@@ -4,6 +4,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 
 namespace pelandra::qt {
 
@@ -11,12 +12,25 @@ bool compositorPlacesWindows() {
     return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
 }
 
-void placeOnScreen(QWidget& window, QScreen* screen) {
+namespace {
+
+template <class Window>
+void place(Window& window, QScreen* screen) {
     if (screen == nullptr) return;
     // A shown Wayland window has the size the compositor gave it; the program's own would
     // only contradict it.
     if (!window.isVisible() || !compositorPlacesWindows()) window.setGeometry(screen->geometry());
     window.setScreen(screen);
+}
+
+}  // namespace
+
+void placeOnScreen(QWidget& window, QScreen* screen) {
+    place(window, screen);
+}
+
+void placeOnScreen(QWindow& window, QScreen* screen) {
+    place(window, screen);
 }
 
 QCursor hiddenPointer() {

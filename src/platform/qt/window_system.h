@@ -5,6 +5,7 @@
 
 class QScreen;
 class QWidget;
+class QWindow;
 
 namespace pelandra::qt {
 
@@ -17,6 +18,7 @@ bool compositorPlacesWindows();
 // places it on an X server without a window manager, and keeps Qt, which picks a window's
 // screen by its rectangle, from moving it to another screen anywhere.
 void placeOnScreen(QWidget& window, QScreen* screen);
+void placeOnScreen(QWindow& window, QScreen* screen);
 
 // The pointer's look while it is hidden. Qt's blank cursor on Wayland only hides a pointer
 // image Qt has shown before, so the compositor's own arrow stays in view; an image of one
