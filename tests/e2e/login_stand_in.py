@@ -11,8 +11,6 @@ import os
 import subprocess
 import sys
 
-from saver_home import wait_until
-
 BUS_CONFIG = """<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
  "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
 <busconfig>
@@ -32,6 +30,8 @@ class LoginBus:
     """The bus and its stand-ins, run in `home` as its user: env() gives a session's view."""
 
     def __init__(self, home, session="7"):
+        from saver_home import wait_until
+
         self.home, self.session = home, session
         socket = os.path.join(home.path, "system_bus_socket")
         config = home.write("system-bus.conf", BUS_CONFIG.format(socket=socket))
@@ -39,7 +39,10 @@ class LoginBus:
         if not wait_until(lambda: os.path.exists(socket), 10):
             raise RuntimeError("the system bus did not start:\n" + home.said("system-bus.log"))
         self.address = "unix:path=" + socket
-        self.process = home.start(["/usr/bin/python3", __file__, self.address, session],
+        # Its text, not its path: the user it runs as may not read the test's folder.
+        with open(__file__, encoding="utf-8") as source:
+            program = source.read()
+        self.process = home.start(["/usr/bin/python3", "-c", program, self.address, session],
                                   stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
         self.tell(None)
 
