@@ -22,6 +22,7 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
 from saver_home import SaverHome, missing  # noqa: E402
 from sway_session import TOOLS, Output, SwaySession  # noqa: E402
+from monitors_e2e import CONFIG  # noqa: E402
 from xsession import VirtualScreen, largest_shared_buffer  # noqa: E402
 
 SETTLE = 6  # seconds: shown, a photo decoded and drawn, a tick or two later
@@ -94,28 +95,6 @@ def on_x(width, height):
 class TwoMonitors:
     """Xorg on the dummy driver: DUMMY0 800 x 600, DUMMY1 7680 x 4320 to its right."""
 
-    CONFIG = """
-Section "Device"
-    Identifier "dummy"
-    Driver "dummy"
-    VideoRam 256000
-EndSection
-Section "Monitor"
-    Identifier "monitor"
-    HorizSync 5.0 - 1000.0
-    VertRefresh 5.0 - 200.0
-EndSection
-Section "Screen"
-    Identifier "screen"
-    Device "dummy"
-    Monitor "monitor"
-    DefaultDepth 24
-    SubSection "Display"
-        Depth 24
-        Virtual 8480 4320
-    EndSubSection
-EndSection
-"""
     BIG = ["1400.14", "7680", "8304", "9152", "10624", "4320", "4321", "4324", "4393",
            "-HSync", "+Vsync"]  # gtf 7680 4320 30
 
@@ -123,7 +102,7 @@ EndSection
         self.folder = tempfile.mkdtemp(prefix="pelandra-bench-xorg-")
         config = os.path.join(self.folder, "xorg.conf")
         with open(config, "w", encoding="utf-8") as out:
-            out.write(self.CONFIG)
+            out.write(CONFIG.format(virtual="8480 4320"))
         read, write = os.pipe()
         self.server = subprocess.Popen(
             ["Xorg", "-displayfd", str(write), "-config", config, "-noreset", "-nolisten", "tcp",

@@ -9,6 +9,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
+from saver_home import children  # noqa: E402
 from xsession import CONVERT, Saver, VirtualScreen, ended_within  # noqa: E402
 
 
@@ -18,14 +19,6 @@ class FaultySaver(Saver):
     def env(self):
         return dict(super().env(),
                     PELANDRA_PICTURE_DECODER=os.environ["PELANDRA_PICTURE_DECODER_FAULTS"])
-
-
-def children(pid):
-    try:
-        with open(f"/proc/{pid}/task/{pid}/children") as f:
-            return [int(child) for child in f.read().split()]
-    except FileNotFoundError:
-        return []
 
 
 def cpu_ticks(pid):

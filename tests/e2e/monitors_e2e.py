@@ -18,6 +18,8 @@ from xsession import (Saver, VirtualScreen, ended_within, is_black, is_red,  # n
                       largest_shared_buffer)
 
 DUMMY_DRIVER = "/usr/lib/xorg/modules/drivers/dummy_drv.so"
+# Xorg on the dummy driver, its screen `virtual` ("width height") large enough for every
+# layout of monitors the test makes.
 CONFIG = """
 Section "Device"
     Identifier "dummy"
@@ -36,7 +38,7 @@ Section "Screen"
     DefaultDepth 24
     SubSection "Display"
         Depth 24
-        Virtual 1824 768
+        Virtual {virtual}
     EndSubSection
 EndSection
 """
@@ -50,7 +52,7 @@ class DummyScreens(VirtualScreen):
         self.folder = tempfile.mkdtemp(prefix="pelandra-xorg-")
         config = os.path.join(self.folder, "xorg.conf")
         with open(config, "w", encoding="utf-8") as out:
-            out.write(CONFIG)
+            out.write(CONFIG.format(virtual="1824 768"))
         read, write = os.pipe()
         self.xvfb = subprocess.Popen(
             ["Xorg", "-displayfd", str(write), "-config", config, "-noreset", "-nolisten",

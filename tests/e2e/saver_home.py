@@ -41,6 +41,15 @@ def as_user(command):
             *command]
 
 
+def children(pid):
+    """The processes `pid` has started and not yet reaped (a watcher's show among them)."""
+    try:
+        with open(f"/proc/{pid}/task/{pid}/children") as f:
+            return [int(child) for child in f.read().split()]
+    except FileNotFoundError:
+        return []
+
+
 def photo_shown(shot):
     """`shot` if an 800 x 600 screen shows the green photo filling the show's frame."""
     corners = (shot.pixel(400, 240), shot.pixel(14, 11), shot.pixel(785, 478))

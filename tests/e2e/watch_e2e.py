@@ -11,7 +11,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(__file__))
-from saver_home import SaverHome, missing, photo_shown, wait_until  # noqa: E402
+from saver_home import SaverHome, children, missing, photo_shown, wait_until  # noqa: E402
 from sway_session import TOOLS, Output, SwaySession  # noqa: E402
 from xsession import SAVER, VirtualScreen, autolaunched_buses  # noqa: E402
 
@@ -199,8 +199,7 @@ class WatcherCases:
         if self.session.key:
             self.session.key()
         else:
-            with open(f"/proc/{self.watcher.pid}/task/{self.watcher.pid}/children") as f:
-                os.kill(int(f.read().split()[0]), signal.SIGTERM)
+            os.kill(children(self.watcher.pid)[0], signal.SIGTERM)
         self.assertTrue(wait_until(lambda: self.count("show ended") == shows, 10),
                         "the show did not end:\n" + self.home.said("watch.log"))
 
@@ -226,8 +225,7 @@ class WatcherCases:
         self.watcher = self.watch()
         self.assertTrue(wait_until(lambda: self.count("show started") == 1, 15),
                         self.home.said("watch.log"))
-        with open(f"/proc/{self.watcher.pid}/task/{self.watcher.pid}/children") as f:
-            show = int(f.read().split()[0])
+        show = children(self.watcher.pid)[0]
         self.watcher.kill()
         self.watcher.wait(timeout=10)
         self.assertTrue(wait_until(lambda: not alive(show), 3), "the show outlived its watcher")
